@@ -1,0 +1,133 @@
+#pragma once
+
+#include "bank/text_bank.h"
+#include "platform/drill_error.h"
+#include "platform/platform.h"
+#include "records/record_lines.h"
+#include "ui_main_form.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+struct DrawStep;
+class QLabel;
+class QLineEdit;
+
+// The program's one window. It owns the controls, the fields through which
+// its procedures communicate, and the procedures and event handlers
+// themselves; each member is defined in the folder of its subsystem.
+class MainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainForm(Platform& platform, QWidget* parent = nullptr);
+
+    // The window's load step, run once before it is first shown.
+    void load();
+
+    bool hasEnded() const { return ended_; }
+    int exitStatus() const { return exitStatus_; }
+
+    // Runs one event handler under the guard that turns a program end or an
+    // error into the end of the program. Once the program has ended, no
+    // further handler runs.
+    template <typename Handler>
+    void guarded(Handler&& handler);
+
+    // Fields shared by the procedures.
+    TextBank QuestionBank;
+    long long lineIndex = 0;
+    QString displayLine;
+    QString currentLine;
+    QString qaMode;
+    bool promptPending = false;
+    QString boxText;
+    QString courseName;
+    int codeNumber = 0;
+    QString dataFolder;
+    QString masterFileName;
+    QString sendFileName;
+    QString notesFileName;
+    QString assignmentNumber;
+    QString nextAssignmentNumber;
+    QString responsePrompt;
+
+    // Controls.
+    Ui::MainForm ui;
+    std::array<QLineEdit*, 4> txt_parameter{};
+    std::array<QLabel*, 4> lbl_parameter{};
+    QTimer tmr_pend_exp;
+
+    // Start-up (app/start_up.cpp).
+    void Form_Load();
+    void startUp();
+
+    // Question bank and navigation (bank/).
+    void loadQuestionBank();
+    void readNextQuestion();
+    void cmdNextQuestion_Click();
+    void openAssignment();
+
+    // Records (records/).
+    void cmd_enter_response_Click();
+    void askSelfCritique();
+    void cmd_clr_answer_Click();
+    void cmd_save_as_notes_Click();
+    void cmd_display_note_file_Click();
+    void cmd_displayCumulativeText_Click();
+    void cmd_quit_Click();
+
+    // Figures (figures/).
+    void runRoutine(const QString& routine);
+    void labelAt(int x, int y, const QString& text);
+    void graph1();
+    void graph2();
+    void graph3();
+    void cmd_next_picture_Click();
+    void cmd_copy_picture_Click();
+    void cmd_pend_exp_Click();
+    void tmr_pend_exp_Timer();
+
+    // What has been drawn on the window's own background.
+    const QImage& background() const { return background_; }
+    // A drawing step addressed to the window itself, in twips.
+    void fillWindowBox(double x1, double y1, double x2, double y2, const QColor& color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void wireEvents();
+    record_lines::Clock recordClock();
+    void drawSteps(const std::vector<DrawStep>& steps);
+    void finish(int status);
+
+    Platform& platform_;
+    QImage background_;
+    // The rating line of the response being recorded, if its item asks for one.
+    std::optional<QString> ratingLine_;
+    bool ended_ = false;
+    int exitStatus_ = 0;
+};
+
+template <typename Handler>
+void MainForm::guarded(Handler&& handler)
+{
+    if (ended_)
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnd& end) {
+        finish(end.status);
+    } catch (const DrillError& error) {
+        platform_.errorBox(error.message());
+        finish(1);
+    } catch (const std::bad_alloc&) {
+        platform_.errorBox(QStringLiteral("Error 7: The computer ran out of memory."));
+        finish(1);
+    }
+}

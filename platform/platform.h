@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Every effect of the program on the world goes through this interface, so
+// that tests can script the dialogs, fix the clock and seed the random numbers.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal input dialog: the typed text unchanged, "" on Cancel.
+    virtual QString inputBox(const QString& prompt) = 0;
+    // Modal message box with one OK button.
+    virtual void errorBox(const QString& text) = 0;
+
+    // Appends the bytes in one write and syncs them to disk; a missing file is
+    // created. Throws DrillError naming the file and the system's reason.
+    virtual void appendToFile(const QString& path, const QByteArray& bytes) = 0;
+    // The whole file; a file that does not exist reads as empty.
+    virtual QByteArray readFile(const QString& path) = 0;
+    // Creates the folder and its parents; every failure is ignored.
+    virtual void makeFolder(const QString& path) = 0;
+
+    virtual QString dateText() = 0;  // mm-dd-yyyy
+    virtual QString timeText() = 0;  // hh:mm:ss, 24-hour
+    virtual double secondsSinceMidnight() = 0;
+
+    virtual void reseed(double seed) = 0;
+    virtual float nextRandom() = 0;  // uniform in [0, 1)
+
+    virtual void beep() = 0;
+    virtual void setClipboardImage(const QImage& image) = 0;
+    virtual QImage clipboardImage() = 0;
+
+    // Leaves the event loop with this status. Called once, by the guard that
+    // caught the ProgramEnd thrown by endProgram().
+    virtual void quit(int status) = 0;
+
+    [[noreturn]] static void endProgram(int status);
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Record files hold Windows-1252 text with CR LF line ends.
+namespace record_encoding {
+
+// Encodes text for a record file. A character that Windows-1252 cannot hold
+// becomes a numeric character reference such as "&#916;", so nothing typed
+// is lost.
+QByteArray encode(const QString& text);
+
+QString decode(const QByteArray& bytes);
+
+// Splits file contents into lines at CR LF or a lone CR, without the line
+// ends. A last line without a line end counts; an empty file has no lines.
+QStringList splitLines(const QString& text);
+
+}  // namespace record_encoding

@@ -1,0 +1,22 @@
+#include "app/main_form.h"
+#include "platform/record_encoding.h"
+#include "platform/text_box.h"
+
+void MainForm::cmd_display_note_file_Click()
+{
+    const QStringList lines = record_encoding::splitLines(record_encoding::decode(platform_.readFile(notesFileName)));
+    for (const QString& line : lines)
+        boxText += line;
+    text_box::setText(ui.txt_question, text_box::text(ui.txt_question) + QStringLiteral("\r\n\r\n") + boxText);
+}
+
+void MainForm::cmd_displayCumulativeText_Click()
+{
+    // The whole text is built first and set once: the same result as adding
+    // line by line, without its quadratic cost on a long file.
+    const QStringList lines = record_encoding::splitLines(record_encoding::decode(platform_.readFile(sendFileName)));
+    QString shown = text_box::text(ui.txt_question);
+    for (const QString& line : lines)
+        shown += QStringLiteral("\r\n") + line;
+    text_box::setText(ui.txt_question, shown);
+}

@@ -1,0 +1,112 @@
+#include "records/record_lines.h"
+
+#include "bank/opening_rules.h"
+#include "platform/text_rules.h"
+
+namespace record_lines {
+
+using opening_rules::code;
+using Ending = LineWriter::Ending;
+
+QString openingRule()
+{
+    return QStringLiteral("......!!!!!!!!...................................");
+}
+
+QString closingRule()
+{
+    return QString(49, u'.');
+}
+
+void timeLine(LineWriter& file, const QString& time)
+{
+    file.line({QString(36, u' '), QString(), time});
+}
+
+void dateAndTimeLine(LineWriter& file, const QString& date, const QString& time)
+{
+    file.line({QString(36, u' '), date, time});
+}
+
+void questionNumberLine(LineWriter& file, double questionValue)
+{
+    file.line({QStringLiteral("\r\n\r\n`questionNumber"), questionValue});
+}
+
+double questionValue(const QString& assignmentNumber)
+{
+    return text_rules::leadingNumber(assignmentNumber) * 10000.0;
+}
+
+QString confidenceLine(const QString& rating)
+{
+    return QStringLiteral("confidence assessment:  ") + rating;
+}
+
+QString selfCritiqueLine(const QString& rating)
+{
+    return QStringLiteral("self critique assessment: ") + rating;
+}
+
+QString notesLine(const QString& answerText)
+{
+    return QStringLiteral("NOTES -------> ") + answerText;
+}
+
+QByteArray openingRecord(const Opening& record, const QString& date)
+{
+    LineWriter file;
+    file.line({record.codeLine});
+    file.line({code(QStringLiteral("assignment #") + record.assignmentNumber, record.codeNumber)});
+    file.line({code(record.headerLine, record.codeNumber)});
+    file.line({record.courseName});
+    file.line({date});
+    return file.bytes();
+}
+
+ResponseFiles responseRecord(const Response& record, const Clock& clock)
+{
+    LineWriter master;
+    LineWriter send;
+    const auto both = [&](const QString& text) {
+        master.line({text});
+        send.line({text});
+    };
+    both(openingRule());
+    timeLine(master, clock.time());
+    timeLine(send, clock.time());
+    questionNumberLine(master, questionValue(record.assignmentNumber));
+    both(code(record.currentLine, record.codeNumber));
+    both(openingRule());
+    both(QStringLiteral("RESPONSE -->  "));
+    both(code(record.response, record.codeNumber));
+    if (record.ratingLine)
+        both(*record.ratingLine);
+    both(closingRule());
+    return {master.bytes(), send.bytes()};
+}
+
+NotesFiles notesRecord(const Notes& record, const Clock& clock)
+{
+    std::array<LineWriter, 3> files;  // master, send, notes
+    const auto all = [&](const QString& text) {
+        for (LineWriter& file : files)
+            file.line({text});
+    };
+    all(openingRule());
+    for (LineWriter& file : files)
+        timeLine(file, clock.time());
+    for (LineWriter& file : files) {
+        const QString date = clock.date();
+        dateAndTimeLine(file, date, clock.time());
+    }
+    all(code(record.currentLine, record.codeNumber));
+    all(openingRule());
+    all(code(record.notesLine, record.codeNumber));
+    files[0].line({closingRule()});
+    files[1].line({closingRule()}, Ending::LeaveOpen);
+    files[2].line({closingRule()}, Ending::LeaveOpen);
+    return {files[0].bytes(), files[1].bytes(), files[2].bytes()};
+}
+
+}  // namespace record_lines

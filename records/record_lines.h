@@ -1,0 +1,70 @@
+#pragma once
+
+#include "records/line_writer.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+// The records that the program appends to the master, send and notes files,
+// line by line, as bytes ready for one write per file.
+namespace record_lines {
+
+QString openingRule();
+QString closingRule();
+
+void timeLine(LineWriter& file, const QString& time);
+void dateAndTimeLine(LineWriter& file, const QString& date, const QString& time);
+void questionNumberLine(LineWriter& file, double questionValue);
+
+// The value of the question-number line: the assignment's leading number
+// times 10000.
+double questionValue(const QString& assignmentNumber);
+
+// The clock, read afresh for every line and every file.
+struct Clock {
+    std::function<QString()> date;
+    std::function<QString()> time;
+};
+
+struct Opening {
+    QByteArray codeLine;
+    QString assignmentNumber;
+    QString headerLine;
+    QString courseName;
+    int codeNumber = 0;
+};
+QByteArray openingRecord(const Opening& record, const QString& date);
+
+struct Response {
+    QString currentLine;
+    QString response;
+    QString assignmentNumber;
+    std::optional<QString> ratingLine;
+    int codeNumber = 0;
+};
+struct ResponseFiles {
+    QByteArray master;
+    QByteArray send;
+};
+ResponseFiles responseRecord(const Response& record, const Clock& clock);
+
+struct Notes {
+    QString currentLine;
+    QString notesLine;
+    int codeNumber = 0;
+};
+struct NotesFiles {
+    QByteArray master;
+    QByteArray send;
+    QByteArray notes;
+};
+NotesFiles notesRecord(const Notes& record, const Clock& clock);
+
+QString confidenceLine(const QString& rating);
+QString selfCritiqueLine(const QString& rating);
+QString notesLine(const QString& answerText);
+
+}  // namespace record_lines

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/main_form.h"
+#include "scripted_platform.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A window under test: its home folder is a temporary one, so the default
+// data folder and the record files live there, and its platform is scripted.
+class FormFixture {
+public:
+    FormFixture();
+    ~FormFixture();
+
+    // Builds the window and runs its load step with these dialog answers.
+    MainForm& start(const QStringList& answers = {QStringLiteral("A. Student"), QString(), QStringLiteral("11")});
+
+    // Replaces the bank by these items from slot 1 on, back at the start.
+    void useBank(const QStringList& items, const QString& nextAssignment = QStringLiteral("012"));
+
+    QString home() const { return home_.path(); }
+    QString defaultFolder() const;
+    static QByteArray bytesOf(const QString& path);
+
+    QString questionText() const;
+    QString answerText() const;
+    void typeAnswer(const QString& text);
+
+    ScriptedPlatform platform;
+    std::unique_ptr<MainForm> form;
+
+private:
+    QTemporaryDir home_;
+    QByteArray savedHome_;
+};
