@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <QLabel>
 #include <QPainter>
 
 MainForm::MainForm(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform)
@@ -16,6 +17,13 @@ MainForm::MainForm(Platform& platform, QWidget* parent) : QWidget(parent), platf
     ui.txt_answer->setFont(boxFont);
     // Designer drops a text that is only a blank; the answer box starts with one.
     ui.txt_answer->setPlainText(QStringLiteral(" "));
+
+    // The labels share the buttons' small face, so each caption fits its label.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        QFont small = label->font();
+        small.setPixelSize(10);
+        label->setFont(small);
+    }
 
     tmr_pend_exp.setInterval(15);
     tmr_pend_exp.setTimerType(Qt::PreciseTimer);

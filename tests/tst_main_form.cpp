@@ -13,7 +13,7 @@ private slots:
     void textBoxesAfterStartUp();
     void untouchedControlsDoNothing();
     void noButtonIsDefault();
-    void captionsFitTheirButtons();
+    void captionsFitTheirControls();
 };
 
 void MainFormTest::controls_data()
@@ -152,7 +152,7 @@ void MainFormTest::noButtonIsDefault()
     }
 }
 
-void MainFormTest::captionsFitTheirButtons()
+void MainFormTest::captionsFitTheirControls()
 {
     // Every caption, wrapped at word boundaries, fits inside its button; the
     // nine-pixel sliver is the one button too narrow for its caption.
@@ -168,6 +168,16 @@ void MainFormTest::captionsFitTheirButtons()
         else
             QVERIFY2(fits, qPrintable(button->text()));
     }
+    for (auto* label : form.findChildren<QLabel*>()) {
+        const QFontMetrics metrics(label->font());
+        const int flags = Qt::AlignLeft | Qt::AlignTop | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed = metrics.boundingRect(label->rect(), flags, label->text());
+        QVERIFY2(label->rect().contains(needed), qPrintable(label->text()));
+    }
+    QVERIFY(QFontMetrics(form.ui.lbl_only_if_prompted->font())
+                .boundingRect(form.ui.lbl_only_if_prompted->rect(), Qt::TextWordWrap, form.ui.lbl_only_if_prompted->text())
+                .height()
+            > QFontMetrics(form.ui.lbl_only_if_prompted->font()).height());
 }
 
 QTEST_MAIN(MainFormTest)
