@@ -129,5 +129,8 @@ void MainForm::guarded(Handler&& handler)
     } catch (const std::bad_alloc&) {
         platform_.errorBox(QStringLiteral("Error 7: The computer ran out of memory."));
         finish(1);
+    } catch (const std::exception& error) {
+        platform_.errorBox(QStringLiteral("Error 51: %1").arg(QString::fromLocal8Bit(error.what())));
+        finish(1);
     }
 }
