@@ -98,7 +98,7 @@ void QuestionBankTest::sizeAndCharacters()
     }
     QCOMPARE(withMiddleDot.size(), 1);
     QVERIFY2(total > 62000 && total < 76000, qPrintable(QString::number(total)));
-    QVERIFY(longest > 1000);
+    QVERIFY(longest > 2000);
 }
 
 void QuestionBankTest::itemsFollowTheConventions()
