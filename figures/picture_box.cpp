@@ -1,5 +1,6 @@
 #include "figures/picture_box.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 namespace {
@@ -7,8 +8,25 @@ namespace {
 constexpr double twipsPerPixel = 15.0;
 }
 
+namespace {
+
+// Screen readers announce a picture box as a graphic, under its accessible name.
+QAccessibleInterface* pictureBoxAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("PictureBox") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(pictureBoxAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
