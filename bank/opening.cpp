@@ -20,7 +20,6 @@ void MainForm::openAssignment()
 
     // Creates an empty master file when there is none.
     platform_.appendToFile(masterFileName, QByteArray());
-    platform_.readFile(masterFileName);
 
     record_lines::Opening record;
     record.codeLine = makeCodeLine(codeNumber, [this] { return platform_.nextRandom(); });

@@ -26,6 +26,25 @@ public:
         steps_.push_back({DrawStep::WindowBox, x1, y1, x2, y2, color, {}});
         return *this;
     }
+    // Lines from (100, y) to (900, y), one per height.
+    Steps& horizontalGrid(std::initializer_list<int> heights)
+    {
+        for (int y : heights)
+            line(100, y, 900, y);
+        return *this;
+    }
+    // Lines from (x, 900) up to (x, 100) for x = 200 to 700.
+    Steps& verticalGrid()
+    {
+        for (int x : {200, 300, 400, 500, 600, 700})
+            line(x, 900, x, 100);
+        return *this;
+    }
+    // The arrow heads at the ends of the axes and the axis names.
+    Steps& axisEnds(const char* verticalName)
+    {
+        return label(900, 950, "t").label(900, 870, ">").label(90, 100, "^").label(50, 100, verticalName);
+    }
     std::vector<DrawStep> done() { return std::move(steps_); }
 
 private:
@@ -40,15 +59,13 @@ std::vector<DrawStep> graph1()
     s.label(300, 50, "velocity v vs. clock time t");
     s.line(0, 900, 900, 900);
     s.line(100, 1000, 100, 100);
-    s.label(900, 950, "t").label(900, 870, ">").label(90, 100, "^").label(50, 100, "v");
+    s.axisEnds("v");
     s.line(100, 900, 700, 500);
     s.label(50, 500, "4").label(50, 600, "3").label(50, 700, "2").label(50, 800, "1");
-    for (int y : {500, 600, 700, 800})
-        s.line(100, y, 900, y);
+    s.horizontalGrid({500, 600, 700, 800});
     s.label(200, 950, "1").label(300, 950, "2").label(400, 950, "3");
     s.label(500, 950, "4").label(600, 950, "5").label(700, 950, "6");
-    for (int x : {200, 300, 400, 500, 600, 700})
-        s.line(x, 900, x, 100);
+    s.verticalGrid();
     s.line(370, 670, 430, 730);
     s.line(430, 670, 370, 730);
     return s.done();
@@ -60,12 +77,10 @@ std::vector<DrawStep> graph2()
     s.windowBox(0, 0, 1000, 1000, white);
     s.label(10, 400, "5500").label(10, 500, "5400").label(10, 600, "5300");
     s.label(10, 700, "5200").label(10, 800, "5100").label(10, 900, "5000");
-    for (int y : {400, 500, 600, 700, 800})
-        s.line(100, y, 900, y);
+    s.horizontalGrid({400, 500, 600, 700, 800});
     s.label(200, 950, "2").label(300, 950, "4").label(400, 950, "6");
     s.label(500, 950, "8").label(590, 950, "10").label(690, 950, "12");
-    for (int x : {200, 300, 400, 500, 600, 700})
-        s.line(x, 900, x, 100);
+    s.verticalGrid();
     s.label(300, 50, "Value y (dollars) vs. clock time t (months)");
     s.line(0, 900, 900, 900);
     s.line(100, 100, 100, 900);
@@ -77,7 +92,7 @@ std::vector<DrawStep> graph2()
     s.line(450, 600, 700, 600, red).label(550, 550, "run 5");
     s.line(700, 600, 700, 400, red).label(720, 500, "rise 200");
     s.label(430, 450, "slope 40");
-    s.label(900, 950, "t").label(900, 870, ">").label(90, 100, "^").label(50, 100, "y");
+    s.axisEnds("y");
     return s.done();
 }
 
@@ -87,12 +102,10 @@ std::vector<DrawStep> graph3()
     s.windowBox(0, 0, 1000, 1000, white);
     s.label(10, 400, "100").label(10, 500, "80").label(10, 600, "60");
     s.label(10, 700, "40").label(10, 800, "20");
-    for (int y : {400, 500, 600, 700, 800})
-        s.line(100, y, 900, y);
+    s.horizontalGrid({400, 500, 600, 700, 800});
     s.label(200, 950, "20").label(300, 950, "40").label(400, 950, "60");
     s.label(500, 950, "80").label(590, 950, "100");
-    for (int x : {200, 300, 400, 500, 600, 700})
-        s.line(x, 900, x, 100);
+    s.verticalGrid();
     s.label(300, 50, "Depth y (dollars) vs. clock time t (seconds)");
     s.line(0, 900, 900, 900);
     s.line(100, 900, 100, 100);
@@ -104,7 +117,7 @@ std::vector<DrawStep> graph3()
     s.line(300, 700, 550, 700, green).label(430, 640, "run 50");
     s.line(550, 700, 550, 800, green).label(570, 750, "rise -20");
     s.label(300, 750, "slope -.4");
-    s.label(900, 950, "t").label(900, 870, ">").label(90, 100, "^").label(50, 100, "y");
+    s.axisEnds("y");
     return s.done();
 }
 

@@ -28,6 +28,10 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent)
     }();
     Q_UNUSED(factoryInstalled);
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    // The box is white whatever the desktop theme, so it draws in black.
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colours);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
