@@ -28,8 +28,6 @@ MainForm::MainForm(Platform& platform, QWidget* parent) : QWidget(parent), platf
     tmr_pend_exp.setInterval(15);
     tmr_pend_exp.setTimerType(Qt::PreciseTimer);
 
-    background_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
-    background_.fill(Qt::transparent);
     wireEvents();
 }
 
@@ -69,6 +67,11 @@ void MainForm::fillWindowBox(double x1, double y1, double x2, double y2, const Q
 {
     constexpr double twipsPerPixel = 15.0;
     const QRectF box(QPointF(x1, y1) / twipsPerPixel, QPointF(x2, y2) / twipsPerPixel);
+    // The window's own drawing layer is made on the first drawing it receives.
+    if (background_.isNull()) {
+        background_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+        background_.fill(Qt::transparent);
+    }
     QPainter painter(&background_);
     painter.fillRect(box.normalized(), color);
     update(box.toAlignedRect());
@@ -76,6 +79,8 @@ void MainForm::fillWindowBox(double x1, double y1, double x2, double y2, const Q
 
 void MainForm::paintEvent(QPaintEvent*)
 {
+    if (background_.isNull())
+        return;
     QPainter painter(this);
     painter.drawImage(0, 0, background_);
 }

@@ -92,7 +92,7 @@ public:
     void cmd_pend_exp_Click();
     void tmr_pend_exp_Timer();
 
-    // What has been drawn on the window's own background.
+    // What has been drawn on the window's own background; null until then.
     const QImage& background() const { return background_; }
     // A drawing step addressed to the window itself, in twips.
     void fillWindowBox(double x1, double y1, double x2, double y2, const QColor& color);

@@ -18,9 +18,6 @@ void MainForm::openAssignment()
         line = QuestionBank.at(lineIndex);
     }
 
-    // Creates an empty master file when there is none.
-    platform_.appendToFile(masterFileName, QByteArray());
-
     record_lines::Opening record;
     record.codeLine = makeCodeLine(codeNumber, [this] { return platform_.nextRandom(); });
     record.assignmentNumber = assignmentNumber;

@@ -17,8 +17,14 @@ QString text(const QPlainTextEdit* box)
 
 void setText(QPlainTextEdit* box, const QString& text)
 {
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // One pass: a long text would otherwise be moved once per batch of line ends.
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue;
+        plain.append(text[i]);
+    }
     box->setPlainText(plain);
 }
 

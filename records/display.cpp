@@ -16,7 +16,13 @@ void MainForm::cmd_displayCumulativeText_Click()
     // line by line, without its quadratic cost on a long file.
     const QStringList lines = record_encoding::splitLines(record_encoding::decode(platform_.readFile(sendFileName)));
     QString shown = text_box::text(ui.txt_question);
+    qsizetype size = shown.size();
     for (const QString& line : lines)
-        shown += QStringLiteral("\r\n") + line;
+        size += 2 + line.size();
+    shown.reserve(size);
+    for (const QString& line : lines) {
+        shown.append(QStringLiteral("\r\n"));
+        shown.append(line);
+    }
     text_box::setText(ui.txt_question, shown);
 }
