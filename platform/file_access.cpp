@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,11 +28,11 @@ QString systemReason(int error)
                          .arg(QDir::toNativeSeparators(path), systemReason(error)));
 }
 
-[[noreturn]] void failRead(const QString& path, int error)
+[[noreturn]] void failRead(const QString& path, const QString& reason)
 {
     throw DrillError(DrillError::FileNotReadable,
                      QStringLiteral("The record file %1 could not be read: %2.")
-                         .arg(QDir::toNativeSeparators(path), systemReason(error)));
+                         .arg(QDir::toNativeSeparators(path), reason));
 }
 
 class Descriptor {
@@ -68,39 +69,102 @@ int writeAll(int fd, const char* data, qsizetype size, qsizetype* written)
     return 0;
 }
 
+// A record being appended is announced in a small journal beside its file:
+// the file's size before the record. Should the program be killed or the
+// power fail in the middle of the write, the next append finds the journal
+// and cuts the torn record off again, so the file only ever holds whole
+// records. The lock keeps two copies of the program from mixing this up.
+QByteArray journalName(const QString& path)
+{
+    const QFileInfo info(path);
+    return QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".pending"));
+}
+
+void cutBackTo(int fd, off_t size)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > size && ::ftruncate(fd, size) == 0)
+        ::fsync(fd);
+}
+
+void recoverTornRecord(int fd, const QByteArray& journal)
+{
+    Descriptor pending(::open(journal.constData(), O_RDONLY | O_CLOEXEC));
+    if (pending.get() < 0)
+        return;
+    char text[32] = {};
+    const ssize_t n = ::read(pending.get(), text, sizeof text - 1);
+    bool ok = false;
+    const qlonglong size = QByteArray(text, n > 0 ? int(n) : 0).trimmed().toLongLong(&ok);
+    if (ok && size >= 0)
+        cutBackTo(fd, off_t(size));
+    ::unlink(journal.constData());
+}
+
+// Returns false when no journal can be kept (a folder that only lets the
+// file itself be written); the record is then written all the same.
+bool writeJournal(const QByteArray& journal, off_t size)
+{
+    Descriptor pending(::open(journal.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (pending.get() < 0)
+        return false;
+    const QByteArray text = QByteArray::number(qlonglong(size)) + '\n';
+    qsizetype written = 0;
+    return writeAll(pending.get(), text.constData(), text.size(), &written) == 0 && ::fsync(pending.get()) == 0;
+}
+
 }  // namespace
 
 void appendBytes(const QString& path, const QByteArray& bytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    Descriptor file(::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    // Non-blocking, so that a named pipe in the file's place fails at once
+    // instead of waiting for a reader.
+    Descriptor file(::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600));
     if (file.get() < 0)
         failWrite(path, errno);
+    while (::flock(file.get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
+
+    const QByteArray journal = journalName(path);
+    recoverTornRecord(file.get(), journal);
+    if (bytes.isEmpty())
+        return;
+
+    struct stat info {};
+    const off_t start = ::fstat(file.get(), &info) == 0 ? info.st_size : 0;
+    const bool journalled = writeJournal(journal, start);
 
     qsizetype written = 0;
-    const int error = writeAll(file.get(), bytes.constData(), bytes.size(), &written);
+    int error = writeAll(file.get(), bytes.constData(), bytes.size(), &written);
+    if (error == 0 && ::fsync(file.get()) != 0 && errno != EINVAL)
+        error = errno;
     if (error != 0) {
-        if (written > 0) {
-            const off_t end = ::lseek(file.get(), 0, SEEK_END);
-            if (end >= written && ::ftruncate(file.get(), end - written) != 0) {
-                // The torn tail stays; the error below still reports the failure.
-            }
-        }
+        cutBackTo(file.get(), start);
+        if (journalled)
+            ::unlink(journal.constData());
         failWrite(path, error);
     }
-    if (::fsync(file.get()) != 0 && errno != EINVAL)
-        failWrite(path, errno);
+    if (journalled)
+        ::unlink(journal.constData());
 }
 
 QByteArray readBytes(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    Descriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    Descriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         if (errno == ENOENT)
             return {};
-        failRead(path, errno);
+        failRead(path, systemReason(errno));
     }
+    // Only a plain file has an end to read up to: a device or a pipe in its
+    // place would be read forever.
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        failRead(path, systemReason(errno));
+    if (!S_ISREG(info.st_mode))
+        failRead(path, QStringLiteral("it is not a plain file"));
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
@@ -108,7 +172,7 @@ QByteArray readBytes(const QString& path)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            failRead(path, errno);
+            failRead(path, systemReason(errno));
         }
         if (n == 0)
             return bytes;

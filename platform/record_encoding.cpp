@@ -56,20 +56,26 @@ QString decode(const QByteArray& bytes)
     return decoder(bytes);
 }
 
-QStringList splitLines(const QString& text)
+void forEachLine(const QString& text, const std::function<void(QStringView)>& visit)
 {
-    QStringList lines;
+    const QStringView all(text);
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r')
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all[i] != u'\r')
             continue;
-        lines.append(text.mid(start, i - start));
-        if (i + 1 < text.size() && text[i + 1] == u'\n')
+        visit(all.mid(start, i - start));
+        if (i + 1 < all.size() && all[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
-    if (start < text.size())
-        lines.append(text.mid(start));
+    if (start < all.size())
+        visit(all.mid(start));
+}
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    forEachLine(text, [&](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 

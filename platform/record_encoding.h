@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <functional>
 
 // Record files hold Windows-1252 text with CR LF line ends.
 namespace record_encoding {
@@ -17,5 +20,9 @@ QString decode(const QByteArray& bytes);
 // Splits file contents into lines at CR LF or a lone CR, without the line
 // ends. A last line without a line end counts; an empty file has no lines.
 QStringList splitLines(const QString& text);
+
+// The same lines, handed one by one to `visit` as views into `text`, without
+// building a list.
+void forEachLine(const QString& text, const std::function<void(QStringView)>& visit);
 
 }  // namespace record_encoding

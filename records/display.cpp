@@ -4,9 +4,8 @@
 
 void MainForm::cmd_display_note_file_Click()
 {
-    const QStringList lines = record_encoding::splitLines(record_encoding::decode(platform_.readFile(notesFileName)));
-    for (const QString& line : lines)
-        boxText += line;
+    const QString notes = record_encoding::decode(platform_.readFile(notesFileName));
+    record_encoding::forEachLine(notes, [this](QStringView line) { boxText += line; });
     text_box::setText(ui.txt_question, text_box::text(ui.txt_question) + QStringLiteral("\r\n\r\n") + boxText);
 }
 
@@ -14,15 +13,12 @@ void MainForm::cmd_displayCumulativeText_Click()
 {
     // The whole text is built first and set once: the same result as adding
     // line by line, without its quadratic cost on a long file.
-    const QStringList lines = record_encoding::splitLines(record_encoding::decode(platform_.readFile(sendFileName)));
+    const QString send = record_encoding::decode(platform_.readFile(sendFileName));
     QString shown = text_box::text(ui.txt_question);
-    qsizetype size = shown.size();
-    for (const QString& line : lines)
-        size += 2 + line.size();
-    shown.reserve(size);
-    for (const QString& line : lines) {
+    shown.reserve(shown.size() + send.size() + 2);
+    record_encoding::forEachLine(send, [&shown](QStringView line) {
         shown.append(QStringLiteral("\r\n"));
         shown.append(line);
-    }
+    });
     text_box::setText(ui.txt_question, shown);
 }
