@@ -1,0 +1,170 @@
+// A writer child for the fault tests. It prints "ready" once it is about to
+// write records, then writes them until its count is reached or it is killed.
+//
+//   record_writer window CHILD COUNT NOTES_EVERY
+//     The program's own path: a MainForm on the scripted platform starts as a
+//     student's run does (default folder under $HOME, assignment 11), then
+//     types typedText(CHILD, n) into the answer box and presses Enter
+//     Response, or Save as Notes for every NOTES_EVERY-th record. COUNT -1
+//     writes until killed.
+//
+//   record_writer serve NOTES_EVERY
+//     A writer server, so that each writer need not start Qt anew: it reads
+//     commands on its input and answers each with one line.
+//       "start CHILD" forks a writer as "window CHILD -1 NOTES_EVERY" does
+//                     and answers "started PID";
+//       "await PID"   answers "ready" once that writer is about to write
+//                     records, "gone" if it died first;
+//       "reap PID"    waits for that writer and answers "signal N" or
+//                     "exit N".
+//
+//   record_writer display notes|send
+//     Starts the same way, then presses display notes or display SEND file.
+//
+//   record_writer direct PATH LENGTH COUNT
+//     Long records without the window: record_lines composes a response of
+//     LENGTH characters and file_access appends it to PATH, as the window
+//     does. Prints "ready SIZE" with the record's size in bytes.
+#include "app/main_form.h"
+#include "platform/file_access.h"
+#include "platform/text_box.h"
+#include "record_check.h"
+#include "records/record_lines.h"
+#include "scripted_platform.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Says "ready" on standard output, or writes one byte to `readyPipe`.
+int runWindow(int child, int count, int notesEvery, int readyPipe = -1)
+{
+    ScriptedPlatform platform;
+    platform.answers = {QStringLiteral("Writer %1").arg(child), QString(), QStringLiteral("11")};
+    MainForm form(platform);
+    form.load();
+    if (readyPipe < 0) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    } else if (::write(readyPipe, "r", 1) != 1 || ::close(readyPipe) != 0) {
+        return 3;
+    }
+    for (int n = 0; !form.hasEnded() && (count < 0 || n < count); ++n) {
+        text_box::setText(form.ui.txt_answer, record_check::typedText(child, n));
+        if (notesEvery > 0 && n % notesEvery == notesEvery - 1)
+            form.ui.cmd_save_as_notes->click();
+        else
+            form.ui.cmd_enter_response->click();
+    }
+    if (form.hasEnded()) {
+        std::fprintf(stderr, "the writer ended: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
+        return 1;
+    }
+    return 0;
+}
+
+int serve(int notesEvery)
+{
+    // A window built and dropped first loads the fonts and Qt's caches, so
+    // that the forked writers start from there.
+    {
+        ScriptedPlatform platform;
+        MainForm form(platform);
+    }
+    std::printf("serving\n");
+    std::fflush(stdout);
+    std::map<int, int> readyPipes;  // writer's process id to the read end of its pipe
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+        int number = 0;
+        if (std::sscanf(line, "start %d", &number) == 1) {
+            int ends[2];
+            if (::pipe(ends) != 0)
+                return 1;
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::close(ends[0]);
+                ::_exit(runWindow(number, -1, notesEvery, ends[1]));
+            }
+            ::close(ends[1]);
+            readyPipes[int(pid)] = ends[0];
+            std::printf("started %d\n", int(pid));
+        } else if (std::sscanf(line, "await %d", &number) == 1 && readyPipes.count(number)) {
+            char byte = 0;
+            std::printf(::read(readyPipes[number], &byte, 1) == 1 ? "ready\n" : "gone\n");
+        } else if (std::sscanf(line, "reap %d", &number) == 1 && readyPipes.count(number)) {
+            ::close(readyPipes[number]);
+            readyPipes.erase(number);
+            int status = 0;
+            if (::waitpid(pid_t(number), &status, 0) != pid_t(number))
+                std::printf("unknown\n");
+            else if (WIFSIGNALED(status))
+                std::printf("signal %d\n", WTERMSIG(status));
+            else
+                std::printf("exit %d\n", WEXITSTATUS(status));
+        } else {
+            std::printf("unknown\n");
+        }
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int runDisplay(const QString& which)
+{
+    ScriptedPlatform platform;
+    platform.answers = {QStringLiteral("Reader"), QString(), QStringLiteral("11")};
+    MainForm form(platform);
+    form.load();
+    if (which == QStringLiteral("notes"))
+        form.ui.cmd_display_note_file->click();
+    else
+        form.ui.cmd_displayCumulativeText->click();
+    if (form.hasEnded()) {
+        std::fprintf(stderr, "the writer ended: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
+        return 1;
+    }
+    return 0;
+}
+
+int runDirect(const QString& path, int length, int count)
+{
+    record_lines::Response record;
+    record.response = QString(length, u'x');
+    record.assignmentNumber = QStringLiteral("011");
+    const record_lines::Clock clock{[] { return QStringLiteral("12-07-2026"); }, [] { return QStringLiteral("14:02:00"); }};
+    const QByteArray bytes = record_lines::responseRecord(record, clock).master;
+    std::printf("ready %lld\n", static_cast<long long>(bytes.size()));
+    std::fflush(stdout);
+    try {
+        for (int n = 0; count < 0 || n < count; ++n)
+            file_access::appendBytes(path, bytes);
+    } catch (const DrillError& error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == QStringLiteral("window"))
+        return runWindow(args[2].toInt(), args[3].toInt(), args[4].toInt());
+    if (args.size() == 3 && args[1] == QStringLiteral("serve"))
+        return serve(args[2].toInt());
+    if (args.size() == 3 && args[1] == QStringLiteral("display"))
+        return runDisplay(args[2]);
+    if (args.size() == 5 && args[1] == QStringLiteral("direct"))
+        return runDirect(args[2], args[3].toInt(), args[4].toInt());
+    std::fprintf(stderr, "usage: record_writer window CHILD COUNT NOTES_EVERY | serve NOTES_EVERY | display notes|send | direct PATH LENGTH COUNT\n");
+    return 2;
+}
