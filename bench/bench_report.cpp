@@ -1,0 +1,409 @@
+// Reads the results of one benchmark run (Google Benchmark's JSON and
+// process_probe's JSON) and prints each figure beside its goal, ratios first.
+// usage: bench_report BENCH_JSON PROCESS_JSON
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+QTextStream out(stdout);
+
+std::optional<QJsonObject> readJson(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // The coefficient of variation of a counter that is always 0 is written
+    // as NaN, which JSON does not have.
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QRegularExpression(QStringLiteral(":\\s*-?(NaN|nan|inf|Infinity)\\b")), QStringLiteral(": null"));
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double toMs(double value, const QString& unit)
+{
+    if (unit == QLatin1String("ns"))
+        return value / 1e6;
+    if (unit == QLatin1String("us"))
+        return value / 1e3;
+    if (unit == QLatin1String("s"))
+        return value * 1e3;
+    return value;
+}
+
+// One benchmark's result: the median over the repetitions when there are
+// several, else the mean of its runs.
+struct Result {
+    bool found = false;
+    QString error;
+    double ms = 0;
+    QJsonObject entry;
+
+    double counter(const char* name) const { return entry.value(QLatin1String(name)).toDouble(); }
+    bool usable() const { return found && error.isEmpty(); }
+};
+
+class BenchResults {
+public:
+    explicit BenchResults(const QJsonObject& root) : benchmarks_(root.value(QLatin1String("benchmarks")).toArray()) {}
+
+    Result get(const QString& runName) const
+    {
+        Result result;
+        std::vector<double> runs;
+        for (const QJsonValue& value : benchmarks_) {
+            const QJsonObject entry = value.toObject();
+            if (entry.value(QLatin1String("run_name")).toString() != runName)
+                continue;
+            result.found = true;
+            if (entry.value(QLatin1String("error_occurred")).toBool()) {
+                result.error = entry.value(QLatin1String("error_message")).toString();
+                continue;
+            }
+            const double ms = toMs(entry.value(QLatin1String("real_time")).toDouble(), entry.value(QLatin1String("time_unit")).toString());
+            if (entry.value(QLatin1String("run_type")).toString() == QLatin1String("aggregate")) {
+                if (entry.value(QLatin1String("aggregate_name")).toString() == QLatin1String("median")) {
+                    result.ms = ms;
+                    result.entry = entry;
+                    return result;
+                }
+            } else {
+                runs.push_back(ms);
+                result.entry = entry;
+            }
+        }
+        result.ms = median(runs);
+        if (result.found && runs.empty() && result.error.isEmpty())
+            result.error = QStringLiteral("no runs");
+        if (!result.found)
+            result.error = QStringLiteral("not run");
+        return result;
+    }
+
+private:
+    QJsonArray benchmarks_;
+};
+
+struct Program {
+    bool found = false;
+    double wallMs = 0;
+    double maxRssMb = 0;
+    int runs = 0;
+};
+
+Program program(const QJsonObject& probe, const char* name)
+{
+    const QJsonObject entry = probe.value(QLatin1String("programs")).toObject().value(QLatin1String(name)).toObject();
+    Program result;
+    std::vector<double> wall;
+    std::vector<double> rss;
+    for (const QJsonValue& value : entry.value(QLatin1String("wall_ms")).toArray())
+        wall.push_back(value.toDouble());
+    for (const QJsonValue& value : entry.value(QLatin1String("max_rss_kb")).toArray())
+        rss.push_back(value.toDouble());
+    result.found = !wall.empty() && wall.size() == rss.size();
+    result.runs = int(wall.size());
+    result.wallMs = median(wall);
+    result.maxRssMb = median(rss) / 1024;
+    return result;
+}
+
+QString num(double value, int decimals = 2)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+// Times in the unit that keeps them readable.
+QString duration(double ms)
+{
+    if (ms < 0.1)
+        return num(ms * 1e3, 1) + QStringLiteral(" us");
+    if (ms < 10)
+        return num(ms, 2) + QStringLiteral(" ms");
+    return num(ms, 1) + QStringLiteral(" ms");
+}
+
+QString ratio(double value)
+{
+    return num(value, value < 10 ? 2 : 0) + QLatin1Char('x');
+}
+
+struct Row {
+    QString figure;
+    QString measured;
+    QString goal;
+    QString verdict;
+};
+
+std::vector<Row> rows;
+int unmeasured = 0;
+int met = 0;
+int notMet = 0;
+
+void addRow(const QString& figure, const QString& measured, const QString& goal, bool isMet)
+{
+    rows.push_back({figure, measured, goal, isMet ? QStringLiteral("MET") : QStringLiteral("NOT MET")});
+    ++(isMet ? met : notMet);
+}
+
+void addNote(const QString& figure, const QString& measured)
+{
+    rows.push_back({figure, measured, QStringLiteral("(no goal)"), QStringLiteral("-")});
+}
+
+// Returns false, with a row that says so, when a result is missing or failed.
+bool measured(const QString& figure, const QString& goal, std::initializer_list<const Result*> results)
+{
+    for (const Result* result : results) {
+        if (!result->usable()) {
+            rows.push_back({figure, QStringLiteral("not measured: ") + result->error, goal, QStringLiteral("NO DATA")});
+            ++unmeasured;
+            return false;
+        }
+    }
+    return true;
+}
+
+QString cpuModel()
+{
+    QFile file(QStringLiteral("/proc/cpuinfo"));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QRegularExpression model(QStringLiteral("^model name\\s*:\\s*(.*)$"), QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = model.match(QString::fromUtf8(file.readAll()));
+        if (match.hasMatch())
+            return match.captured(1).trimmed();
+    }
+    return QStringLiteral("unknown CPU");
+}
+
+void printMachine(const QJsonObject& context, const QJsonObject& probe)
+{
+    const QJsonArray load = context.value(QLatin1String("load_avg")).toArray();
+    out << "Machine: " << cpuModel() << ", " << context.value(QLatin1String("num_cpus")).toInt() << " cores at "
+        << num(context.value(QLatin1String("mhz_per_cpu")).toDouble(), 0) << " MHz; Qt "
+        << context.value(QLatin1String("qt_version")).toString() << " on the "
+        << context.value(QLatin1String("qt_platform")).toString() << " platform; record files on "
+        << context.value(QLatin1String("temp_folder_fs")).toString() << "\n";
+    out << "Run: " << context.value(QLatin1String("date")).toString() << ", load average at start "
+        << (load.isEmpty() ? QStringLiteral("?") : num(load.at(0).toDouble())) << "; in-process figures are medians of "
+        << "repetitions; process figures are medians of " << program(probe, "drill").runs << " starts each"
+        << " (each child starts with the probe's " << num(probe.value(QLatin1String("probe_max_rss_kb")).toDouble() / 1024, 1)
+        << " MB)\n";
+    const double cores = context.value(QLatin1String("num_cpus")).toDouble();
+    if (!load.isEmpty() && load.at(0).toDouble() > cores / 2) {
+        out << "Note: the machine was busy (load " << num(load.at(0).toDouble()) << " on " << cores
+            << " cores): absolute times are inflated and noisy; the ratios hold better.\n";
+    }
+    out << "\n";
+}
+
+void printTable()
+{
+    const auto width = [](auto member) {
+        int widest = 0;
+        for (const Row& row : rows)
+            widest = std::max(widest, int((row.*member).size()));
+        return widest;
+    };
+    const int figureWidth = std::max(6, width(&Row::figure));
+    const int measuredWidth = std::max(8, width(&Row::measured));
+    const int goalWidth = std::max(4, width(&Row::goal));
+    const auto line = [&](const QString& a, const QString& b, const QString& c, const QString& d) {
+        out << a.leftJustified(figureWidth) << "  " << b.leftJustified(measuredWidth) << "  " << c.leftJustified(goalWidth)
+            << "  " << d << "\n";
+    };
+    line(QStringLiteral("Figure"), QStringLiteral("Measured"), QStringLiteral("Goal"), QStringLiteral("Verdict"));
+    line(QString(figureWidth, u'-'), QString(measuredWidth, u'-'), QString(goalWidth, u'-'), QStringLiteral("-------"));
+    for (const Row& row : rows)
+        line(row.figure, row.measured, row.goal, row.verdict);
+}
+
+void startUp(const BenchResults& bench)
+{
+    const Result drill = bench.get(QStringLiteral("BM_StartUpDrillWindow/manual_time"));
+    const Result bare = bench.get(QStringLiteral("BM_StartUpBareWindow/manual_time"));
+    const Result form = bench.get(QStringLiteral("BM_StartUpFormOnly/manual_time"));
+    const QString figure = QStringLiteral("1 start-up, in process");
+    const QString goal = QStringLiteral("<= 1.5x bare window");
+    if (!measured(figure, goal, {&drill, &bare, &form}))
+        return;
+    addRow(figure,
+           QStringLiteral("%1 (drill %2: build %3 + load %4 + paint %5; bare %6)")
+               .arg(ratio(drill.ms / bare.ms), duration(drill.ms), duration(drill.counter("construct_ms")),
+                    duration(drill.counter("load_ms")), duration(drill.counter("show_paint_ms")), duration(bare.ms)),
+           goal, drill.ms <= 1.5 * bare.ms);
+    addNote(QStringLiteral("1 against form alone"),
+            QStringLiteral("%1 (the same controls, no program: %2)").arg(ratio(drill.ms / form.ms), duration(form.ms)));
+}
+
+void process(const QJsonObject& probe)
+{
+    const Program drill = program(probe, "drill");
+    const Program bare = program(probe, "bare");
+    const Program form = program(probe, "form");
+    const QString goalRss = QStringLiteral("<= 1.3x bare program");
+    const QString goalWall = QStringLiteral("<= 1.5x bare program");
+    if (!drill.found || !bare.found) {
+        rows.push_back({QStringLiteral("2 whole process"), QStringLiteral("not measured"), goalRss, QStringLiteral("NO DATA")});
+        ++unmeasured;
+        return;
+    }
+    const QString formRss = form.found ? QStringLiteral("; form alone %1 MB").arg(num(form.maxRssMb, 1)) : QString();
+    const QString formWall = form.found ? QStringLiteral("; form alone %1").arg(duration(form.wallMs)) : QString();
+    addRow(QStringLiteral("2 peak memory"),
+           QStringLiteral("%1 (drill %2 MB, bare %3 MB%4)")
+               .arg(ratio(drill.maxRssMb / bare.maxRssMb), num(drill.maxRssMb, 1), num(bare.maxRssMb, 1), formRss),
+           goalRss, drill.maxRssMb <= 1.3 * bare.maxRssMb);
+    addRow(QStringLiteral("2 wall time"),
+           QStringLiteral("%1 (drill %2, bare %3%4)")
+               .arg(ratio(drill.wallMs / bare.wallMs), duration(drill.wallMs), duration(bare.wallMs), formWall),
+           goalWall, drill.wallMs <= 1.5 * bare.wallMs);
+}
+
+void stepping(const BenchResults& bench)
+{
+    constexpr double frameMs = 1000.0 / 60;
+    const Result walk = bench.get(QStringLiteral("BM_StepThroughAssignment017/manual_time"));
+    const Result load = bench.get(QStringLiteral("BM_LoadQuestionBank/manual_time"));
+    const QString goal = QStringLiteral("mean <= 1.6 ms (1/10 frame)");
+    if (measured(QStringLiteral("3 press, through 017"), goal, {&walk})) {
+        const double presses = walk.counter("presses");
+        const double mean = presses > 0 ? walk.ms / presses : 0;
+        const double slowest = walk.counter("slowest_press_ms");
+        addRow(QStringLiteral("3 press, through 017"),
+               QStringLiteral("%1 a press = %2 of a frame (%3 presses, max %4)")
+                   .arg(duration(mean), QString::number(mean / frameMs * 100, 'f', 0) + QLatin1Char('%'),
+                        QString::number(presses, 'f', 0), duration(slowest)),
+               goal, presses > 0 && mean <= frameMs / 10);
+    }
+    const QString loadGoal = QStringLiteral("< 1 ms");
+    if (measured(QStringLiteral("3 loadQuestionBank"), loadGoal, {&load}))
+        addRow(QStringLiteral("3 loadQuestionBank"), duration(load.ms), loadGoal, load.ms < 1);
+}
+
+void display(const BenchResults& bench)
+{
+    const auto run = [&](const char* name, int lines) {
+        return bench.get(QStringLiteral("%1/%2/manual_time").arg(QLatin1String(name)).arg(lines));
+    };
+    const Result small = run("BM_DisplaySendFile", 1000);
+    const Result middle = run("BM_DisplaySendFile", 10000);
+    const Result large = run("BM_DisplaySendFile", 100000);
+    const Result floorSmall = run("BM_SetPlainTextFloor", 1000);
+    const Result floorLarge = run("BM_SetPlainTextFloor", 100000);
+    const QString figure = QStringLiteral("4 per line, 100k/1k");
+    const QString goal = QStringLiteral("<= 1.5x");
+    if (!measured(figure, goal, {&small, &middle, &large}))
+        return;
+    const double perLineSmall = small.ms / 1000;
+    const double perLineLarge = large.ms / 100000;
+    addRow(figure,
+           QStringLiteral("%1 (a line: %2 at 100k, %3 at 10k, %4 at 1k)")
+               .arg(ratio(perLineLarge / perLineSmall), duration(perLineLarge), duration(middle.ms / 10000),
+                    duration(perLineSmall)),
+           goal, perLineLarge <= 1.5 * perLineSmall);
+    if (floorSmall.usable() && floorLarge.usable()) {
+        addNote(QStringLiteral("4 Qt's box alone"),
+                QStringLiteral("%1 per line (setPlainText + paint: %2 at 100k, %3 at 1k)")
+                    .arg(ratio((floorLarge.ms / 100000) / (floorSmall.ms / 1000)), duration(floorLarge.ms),
+                         duration(floorSmall.ms)));
+    }
+    const Result first = bench.get(QStringLiteral("BM_DisplaySendFileFirst/100000/manual_time"));
+    const QString firstGoal = QStringLiteral("< 1 s");
+    if (measured(QStringLiteral("4 100k lines shown"), firstGoal, {&first})) {
+        addRow(QStringLiteral("4 100k lines shown"),
+               QStringLiteral("%1 first in a fresh window (later: %2; 10k: %3)").arg(duration(first.ms), duration(large.ms), duration(middle.ms)),
+               firstGoal, first.ms < 1000 && large.ms < 1000);
+    }
+}
+
+void records(const BenchResults& bench)
+{
+    const QString goal = QStringLiteral("< 10 ms, mostly sync");
+    const auto row = [&](const QString& figure, const QString& runName) {
+        const Result record = bench.get(runName);
+        if (!measured(figure, goal, {&record}))
+            return;
+        const double files = record.counter("files");
+        const double syncMs = record.counter("sync_ms");
+        // The syncs are timed beside the record, not inside it, so on a busy
+        // disk the estimate can pass the whole.
+        const double share = std::min(1.0, syncMs / record.ms);
+        addRow(figure,
+               QStringLiteral("%1, %2 files, ~%3% sync (a file's fsync %4)")
+                   .arg(duration(record.ms), QString::number(files, 'f', 0), QString::number(share * 100, 'f', 0),
+                        duration(files > 0 ? syncMs / files : 0)),
+               goal, record.ms < 10 && share >= 0.5);
+    };
+    row(QStringLiteral("5 response record"), QStringLiteral("BM_ResponseRecord/manual_time"));
+    row(QStringLiteral("5 notes record"), QStringLiteral("BM_NotesRecord/manual_time"));
+}
+
+void timer(const BenchResults& bench)
+{
+    const Result empty = bench.get(QStringLiteral("BM_TimerTick/circles:0/iterations:500/manual_time"));
+    const Result full = bench.get(QStringLiteral("BM_TimerTick/circles:10000/iterations:500/manual_time"));
+    const QString figure = QStringLiteral("6 timer tick");
+    const QString goal = QStringLiteral("<= 1.2x");
+    if (!measured(figure, goal, {&empty, &full}))
+        return;
+    addRow(figure,
+           QStringLiteral("%1 (after 10,000 circles %2, fresh window %3)").arg(ratio(full.ms / empty.ms), duration(full.ms), duration(empty.ms)),
+           goal, full.ms <= 1.2 * empty.ms);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_report BENCH_JSON PROCESS_JSON\n");
+        return 2;
+    }
+    const std::optional<QJsonObject> bench = readJson(QString::fromLocal8Bit(argv[1]));
+    const std::optional<QJsonObject> probe = readJson(QString::fromLocal8Bit(argv[2]));
+    if (!bench) {
+        std::fprintf(stderr, "bench_report: cannot read %s\n", argv[1]);
+        return 2;
+    }
+    const QJsonObject processResults = probe.value_or(QJsonObject());
+    const BenchResults results(*bench);
+
+    startUp(results);
+    process(processResults);
+    stepping(results);
+    display(results);
+    records(results);
+    timer(results);
+
+    printMachine(bench->value(QLatin1String("context")).toObject(), processResults);
+    printTable();
+    out << "\nGoals met: " << met << ", not met: " << notMet;
+    if (unmeasured > 0)
+        out << ", not measured: " << unmeasured;
+    out << ".\n";
+    out.flush();
+    return unmeasured > 0 ? 1 : 0;
+}
