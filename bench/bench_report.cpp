@@ -352,7 +352,7 @@ void records(const BenchResults& bench)
         // disk the estimate can pass the whole.
         const double share = std::min(1.0, syncMs / record.ms);
         addRow(figure,
-               QStringLiteral("%1, %2 files, ~%3% sync (a file's fsync %4)")
+               QStringLiteral("%1, %2 files, ~%3% sync (a file's two fsyncs %4)")
                    .arg(duration(record.ms), QString::number(files, 'f', 0), QString::number(share * 100, 'f', 0),
                         duration(files > 0 ? syncMs / files : 0)),
                goal, record.ms < 10 && share >= 0.5);
