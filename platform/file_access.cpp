@@ -70,10 +70,11 @@ int writeAll(int fd, const char* data, qsizetype size, qsizetype* written)
 }
 
 // A record being appended is announced in a small journal beside its file:
-// the file's size before the record. Should the program be killed or the
-// power fail in the middle of the write, the next append finds the journal
-// and cuts the torn record off again, so the file only ever holds whole
-// records. The lock keeps two copies of the program from mixing this up.
+// the file's size before the record and the record's length. Should the
+// program be killed or the power fail in the middle of the write, the next
+// append finds the journal and cuts the torn record off again, so the file
+// only ever holds whole records; a record that did reach the file whole is
+// kept. The lock keeps two copies of the program from mixing this up.
 QByteArray journalName(const QString& path)
 {
     const QFileInfo info(path);
@@ -92,23 +93,28 @@ void recoverTornRecord(int fd, const QByteArray& journal)
     Descriptor pending(::open(journal.constData(), O_RDONLY | O_CLOEXEC));
     if (pending.get() < 0)
         return;
-    char text[32] = {};
+    char text[64] = {};
     const ssize_t n = ::read(pending.get(), text, sizeof text - 1);
-    bool ok = false;
-    const qlonglong size = QByteArray(text, n > 0 ? int(n) : 0).trimmed().toLongLong(&ok);
-    if (ok && size >= 0)
-        cutBackTo(fd, off_t(size));
+    const QList<QByteArray> fields = QByteArray(text, n > 0 ? int(n) : 0).simplified().split(' ');
+    bool startOk = false;
+    bool lengthOk = false;
+    const qlonglong start = fields.value(0).toLongLong(&startOk);
+    const qlonglong length = fields.value(1).toLongLong(&lengthOk);
+    struct stat info {};
+    const bool whole = ::fstat(fd, &info) == 0 && lengthOk && info.st_size == start + length;
+    if (startOk && start >= 0 && !whole)
+        cutBackTo(fd, off_t(start));
     ::unlink(journal.constData());
 }
 
 // Returns false when no journal can be kept (a folder that only lets the
 // file itself be written); the record is then written all the same.
-bool writeJournal(const QByteArray& journal, off_t size)
+bool writeJournal(const QByteArray& journal, off_t start, qsizetype length)
 {
     Descriptor pending(::open(journal.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
     if (pending.get() < 0)
         return false;
-    const QByteArray text = QByteArray::number(qlonglong(size)) + '\n';
+    const QByteArray text = QByteArray::number(qlonglong(start)) + ' ' + QByteArray::number(qlonglong(length)) + '\n';
     qsizetype written = 0;
     return writeAll(pending.get(), text.constData(), text.size(), &written) == 0 && ::fsync(pending.get()) == 0;
 }
@@ -133,7 +139,7 @@ void appendBytes(const QString& path, const QByteArray& bytes)
 
     struct stat info {};
     const off_t start = ::fstat(file.get(), &info) == 0 ? info.st_size : 0;
-    const bool journalled = writeJournal(journal, start);
+    const bool journalled = writeJournal(journal, start, bytes.size());
 
     qsizetype written = 0;
     int error = writeAll(file.get(), bytes.constData(), bytes.size(), &written);
