@@ -4,11 +4,9 @@
 #include <QPainter>
 
 namespace {
+
 // Until a scale is set, the box measures in twips, 15 to the pixel.
 constexpr double twipsPerPixel = 15.0;
-}
-
-namespace {
 
 // Screen readers announce a picture box as a graphic, under its accessible name.
 QAccessibleInterface* pictureBoxAccessible(const QString& className, QObject* object)

@@ -52,11 +52,11 @@ private:
 };
 
 // Writes everything from the current end, returning the errno of a failure.
-int writeAll(int fd, const char* data, qsizetype size, qsizetype* written)
+int writeAll(int fd, const char* data, qsizetype size)
 {
-    *written = 0;
-    while (*written < size) {
-        const ssize_t n = ::write(fd, data + *written, size_t(size - *written));
+    qsizetype written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, data + written, size_t(size - written));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -64,7 +64,7 @@ int writeAll(int fd, const char* data, qsizetype size, qsizetype* written)
         }
         if (n == 0)
             return ENOSPC;
-        *written += n;
+        written += n;
     }
     return 0;
 }
@@ -115,8 +115,7 @@ bool writeJournal(const QByteArray& journal, off_t start, qsizetype length)
     if (pending.get() < 0)
         return false;
     const QByteArray text = QByteArray::number(qlonglong(start)) + ' ' + QByteArray::number(qlonglong(length)) + '\n';
-    qsizetype written = 0;
-    return writeAll(pending.get(), text.constData(), text.size(), &written) == 0 && ::fsync(pending.get()) == 0;
+    return writeAll(pending.get(), text.constData(), text.size()) == 0 && ::fsync(pending.get()) == 0;
 }
 
 }  // namespace
@@ -141,8 +140,7 @@ void appendBytes(const QString& path, const QByteArray& bytes)
     const off_t start = ::fstat(file.get(), &info) == 0 ? info.st_size : 0;
     const bool journalled = writeJournal(journal, start, bytes.size());
 
-    qsizetype written = 0;
-    int error = writeAll(file.get(), bytes.constData(), bytes.size(), &written);
+    int error = writeAll(file.get(), bytes.constData(), bytes.size());
     if (error == 0 && ::fsync(file.get()) != 0 && errno != EINVAL)
         error = errno;
     if (error != 0) {
