@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bank/bank_file.h"
 #include "bank/text_bank.h"
 #include "platform/drill_error.h"
 #include "platform/platform.h"
@@ -25,6 +26,10 @@ class MainForm : public QWidget {
     Q_OBJECT
 public:
     explicit MainForm(Platform& platform, QWidget* parent = nullptr);
+
+    // An instructor's bank, already checked, in place of the built-in one:
+    // the load step installs its slots and takes its course name.
+    void useBank(bank_file::Bank bank);
 
     // The window's load step, run once before it is first shown.
     void load();
@@ -107,6 +112,7 @@ private:
     void finish(int status);
 
     Platform& platform_;
+    std::optional<bank_file::Bank> instructorBank_;
     QImage background_;
     // The rating line of the response being recorded, if its item asks for one.
     std::optional<QString> ratingLine_;

@@ -1,9 +1,15 @@
 #include "app/main_form.h"
 #include "app/start_up_rules.h"
 
+void MainForm::useBank(bank_file::Bank bank)
+{
+    instructorBank_ = std::move(bank);
+}
+
 void MainForm::Form_Load()
 {
-    courseName = QStringLiteral("Physics II");
+    const bool namedCourse = instructorBank_ && !instructorBank_->course.isEmpty();
+    courseName = namedCourse ? instructorBank_->course : QStringLiteral("Physics II");
     startUp();
     openAssignment();
 }

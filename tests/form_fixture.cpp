@@ -18,9 +18,21 @@ FormFixture::~FormFixture()
 
 MainForm& FormFixture::start(const QStringList& answers)
 {
+    return launch(answers, std::nullopt);
+}
+
+MainForm& FormFixture::startWithBank(bank_file::Bank bank, const QStringList& answers)
+{
+    return launch(answers, std::move(bank));
+}
+
+MainForm& FormFixture::launch(const QStringList& answers, std::optional<bank_file::Bank> bank)
+{
     for (const QString& answer : answers)
         platform.answers.push_back(answer);
     form = std::make_unique<MainForm>(platform);
+    if (bank)
+        form->useBank(std::move(*bank));
     form->load();
     return *form;
 }

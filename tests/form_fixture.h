@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 // A window under test: its home folder is a temporary one, so the default
 // data folder and the record files live there, and its platform is scripted.
@@ -17,6 +18,8 @@ public:
 
     // Builds the window and runs its load step with these dialog answers.
     MainForm& start(const QStringList& answers = {QStringLiteral("A. Student"), QString(), QStringLiteral("11")});
+    // The same, on an instructor's bank in place of the built-in one.
+    MainForm& startWithBank(bank_file::Bank bank, const QStringList& answers);
 
     // Replaces the bank by these items from slot 1 on, back at the start.
     void useBank(const QStringList& items, const QString& nextAssignment = QStringLiteral("012"));
@@ -33,6 +36,8 @@ public:
     std::unique_ptr<MainForm> form;
 
 private:
+    MainForm& launch(const QStringList& answers, std::optional<bank_file::Bank> bank);
+
     QTemporaryDir home_;
     QByteArray savedHome_;
 };

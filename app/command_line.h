@@ -1,0 +1,46 @@
+#pragma once
+
+#include "bank/bank_file.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Platform;
+class QTextStream;
+
+// The options of physics-drill, parsed once, before any window exists:
+//   physics-drill [--bank PATH | PATH]    run on a bank in place of the built-in one
+//   physics-drill --check-bank PATH       check a bank; no window, no dialog, no file written
+//   physics-drill --help | --version
+namespace command_line {
+
+struct Options {
+    enum class Action { Run, CheckBank, Help, Version, UsageError };
+    Action action = Action::Run;
+    QString bankPath;  // Run: empty for the built-in bank
+    QString error;  // UsageError: what is wrong
+};
+
+// `arguments` as main() receives them, the program's name first.
+Options parse(const QStringList& arguments);
+
+// The --help text; needs the application object.
+QString helpText();
+QString versionText();
+
+// Everything that needs no window: help, version, a usage error and
+// --check-bank. Prints to `out` (and usage errors to `err`); returns the
+// exit status.
+int runWithoutWindow(const Options& options, QTextStream& out, QTextStream& err);
+
+// --check-bank: each problem as FILE:LINE:, then the summary. 0 when the
+// bank can be used, 1 when it cannot.
+int checkBank(const QString& path, QTextStream& out);
+
+// The bank that --bank names, read and checked. One that cannot be used is
+// reported in one message box, and nothing is returned.
+std::optional<bank_file::Bank> openBank(const QString& path, Platform& platform);
+
+}  // namespace command_line

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The question-bank format that the built-in course text (data/0NN.txt) and
+// an instructor's bank share, and its one reader. A bank file is UTF-8 text
+// with LF or CR LF line ends; each slot starts with a line
+//   "@@ item"        the lines up to the next "@@" line are the item's text,
+//                    joined with CR LF; empty lines at its end are dropped
+//   "@@ empty"       an empty slot
+//   "@@ unassigned"  a slot that the loader passes over without storing
+// and the bank may begin with "@@ course NAME". Slots are filled from 1 on.
+namespace bank_file {
+
+constexpr int LastSlot = 5000;
+// More than any bank of 5000 slots needs; a bigger file is refused unread.
+constexpr qint64 MaxBankBytes = 32 * 1024 * 1024;
+
+struct Problem {
+    enum Severity { Error, Warning };
+    Severity severity = Error;
+    QString file;
+    int line = 0;  // 0: the file as a whole
+    QString text;
+
+    // "FILE:LINE: error: text", or "FILE: ..." without a line.
+    QString toString() const;
+};
+
+struct Slot {
+    bool stores = true;  // false for "@@ unassigned"
+    QString text;
+    int file = 0;  // index into Bank::files
+    int line = 0;  // the slot's first text line (its "@@" line for an empty slot)
+};
+
+struct Assignment {
+    QString number;  // "011"
+    int headerSlot = 0;
+    int items = 0;  // slots after the header, up to the next header, that a student is shown
+};
+
+struct Bank {
+    QString path;  // as given: a file or a folder
+    QStringList files;
+    QString course;  // empty without a course line
+    int slotsUsed = 0;  // slots in the files, also past the last slot
+    std::vector<Slot> bankSlots;  // [0] is slot 1; none past the last slot
+    std::vector<Assignment> assignments;
+    std::vector<Problem> problems;
+
+    bool usable() const;
+    int errorCount() const;
+    int warningCount() const;
+};
+
+// Reads a bank: a file, or a folder whose bank files (*.txt, *.drillbank)
+// are read in name order as one bank. Then checks it whole.
+Bank read(const QString& path);
+
+// Reads these files, in this order, as one bank and checks it.
+Bank readFiles(const QStringList& paths);
+
+// The same for texts already in memory: (file name, bytes) pairs.
+Bank parse(const QString& path, const std::vector<std::pair<QString, QByteArray>>& files);
+
+// The header line's assignment number: the item's first three characters
+// when they are digits followed by a point; empty for any other item.
+QString headerNumber(const QString& item);
+
+// Every problem, one per line, in file and line order.
+QString problemLines(const Bank& bank);
+
+// What --check-bank prints after the problems: the course, each assignment
+// with its header slot and items, the slots used, and the verdict.
+QString summary(const Bank& bank);
+
+// The message box's text for a bank that cannot be used: its errors, the
+// first `shown` of them, then how many more.
+QString unusableMessage(const Bank& bank, int shown = 10);
+
+}  // namespace bank_file

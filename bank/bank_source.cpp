@@ -1,0 +1,181 @@
+#include "bank/bank_source.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bank_source {
+
+namespace {
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1024 * 1024), 'f', 1) + QStringLiteral(" MB");
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads files into one bank, within the bytes a bank may hold in all.
+class Reader {
+public:
+    Sources sources;
+
+    void readPath(const QString& path);
+    void readFile(const QString& path);
+    void readFolder(const QString& path);
+
+private:
+    void fail(const QString& path, const QString& text)
+    {
+        sources.problems.push_back({bank_file::Problem::Error, path, 0, text});
+    }
+    void failWithReason(const QString& path, int error)
+    {
+        fail(path, QStringLiteral("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
+    }
+    void tooLarge(const QString& path, qint64 size)
+    {
+        fail(path, size > bank_file::MaxBankBytes
+                       ? QStringLiteral("is %1, more than a bank may hold (%2)").arg(megabytes(size), megabytes(bank_file::MaxBankBytes))
+                       : QStringLiteral("takes the bank past the %1 it may hold in all").arg(megabytes(bank_file::MaxBankBytes)));
+    }
+
+    qint64 budget_ = bank_file::MaxBankBytes;
+};
+
+void Reader::readPath(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        failWithReason(path, errno);
+    else if (S_ISDIR(info.st_mode))
+        readFolder(path);
+    else
+        readFile(path);
+}
+
+void Reader::readFile(const QString& path)
+{
+    // Opened without blocking, so that a named pipe cannot hang the reader;
+    // then anything but a regular file is refused unread.
+    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return failWithReason(path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return failWithReason(path, errno);
+    if (!S_ISREG(info.st_mode))
+        return fail(path, QStringLiteral("is %1, not a bank file").arg(kindOf(info.st_mode)));
+    if (info.st_size > budget_)
+        return tooLarge(path, info.st_size);
+
+    // The file may grow while it is read: read to its end, but never more
+    // than the bank may still hold.
+    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > budget_)
+                return tooLarge(path, got);
+            bytes.resize(qsizetype(std::min<qint64>(budget_ + 1, 2 * qint64(bytes.size()))));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, std::size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failWithReason(path, errno);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > budget_)
+        return tooLarge(path, got);
+    bytes.truncate(got);
+    budget_ -= got;
+    sources.files.emplace_back(path, std::move(bytes));
+}
+
+void Reader::readFolder(const QString& path)
+{
+    DIR* dir = ::opendir(QFile::encodeName(path).constData());
+    if (dir == nullptr)
+        return failWithReason(path, errno);
+    QStringList names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (isBankFileName(name))
+            names.append(name);
+    }
+    const int listingError = errno;
+    ::closedir(dir);
+    if (listingError != 0)
+        return failWithReason(path, listingError);
+    if (names.isEmpty())
+        return fail(path, QStringLiteral("is a folder without bank files (*.txt or *.drillbank)"));
+
+    std::sort(names.begin(), names.end());
+    const QString folder = path.endsWith(u'/') ? path : path + u'/';
+    for (const QString& name : names)
+        readFile(folder + name);
+}
+
+}  // namespace
+
+bool isBankFileName(const QString& name)
+{
+    return !name.startsWith(u'.') &&
+           (name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive) ||
+            name.endsWith(QStringLiteral(".drillbank"), Qt::CaseInsensitive));
+}
+
+Sources readPath(const QString& path)
+{
+    Reader reader;
+    reader.readPath(path);
+    return std::move(reader.sources);
+}
+
+Sources readFiles(const QStringList& paths)
+{
+    Reader reader;
+    for (const QString& path : paths)
+        reader.readFile(path);
+    return std::move(reader.sources);
+}
+
+}  // namespace bank_source

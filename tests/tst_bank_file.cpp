@@ -1,0 +1,423 @@
+#include "bank/bank_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using bank_file::Bank;
+using bank_file::Problem;
+
+namespace {
+
+QByteArray lines(const QStringList& lines)
+{
+    return lines.join(u'\n').toUtf8() + '\n';
+}
+
+Bank parseOne(const QByteArray& text)
+{
+    return bank_file::parse(QStringLiteral("bank.txt"), {{QStringLiteral("bank.txt"), text}});
+}
+
+// "LINE:severity: text" for each problem, the form the expectations use.
+QStringList described(const Bank& bank)
+{
+    QStringList found;
+    for (const Problem& problem : bank.problems)
+        found.append(QStringLiteral("%1:%2: %3")
+                         .arg(problem.line)
+                         .arg(problem.severity == Problem::Error ? QStringLiteral("error") : QStringLiteral("warning"),
+                              problem.text));
+    return found;
+}
+
+// Each expectation is "LINE:severity:" and a part of the problem's text.
+bool matches(const QStringList& found, const QStringList& expected)
+{
+    if (found.size() != expected.size())
+        return false;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const qsizetype colon = expected[i].indexOf(u':', expected[i].indexOf(u':') + 1);
+        if (!found[i].startsWith(expected[i].left(colon + 1)) || !found[i].contains(expected[i].mid(colon + 1)))
+            return false;
+    }
+    return true;
+}
+
+QByteArray manySlots(int count)
+{
+    QByteArray text = "@@ item\n011.  `query 1\n";
+    for (int i = 1; i < count; ++i)
+        text += "@@ empty\n";
+    return text;
+}
+
+const QString header = QStringLiteral("011.  `query 1");
+
+}  // namespace
+
+class BankFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void problems_data();
+    void problems();
+    void slotTexts_data();
+    void slotTexts();
+    void courseLine();
+    void summaryAndAssignments();
+    void aFileOfJunkStopsAtAHundredProblems();
+    void messageBoxListsTenProblemsThenHowManyMore();
+    void badInputOnDisk_data();
+    void badInputOnDisk();
+    void folderFilesAreReadInNameOrder();
+};
+
+void BankFileTest::problems_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("a clean bank") << lines({"@@ item", header, "@@ empty", "@@ item", "a question", "@@ unassigned"})
+                                  << QStringList();
+    QTest::newRow("course line after a slot") << lines({"@@ item", header, "@@ course Optics"})
+                                              << QStringList{"3:error:before the bank's first slot"};
+    QTest::newRow("second course line") << lines({"@@ course Optics", "@@ course Optics II", "@@ item", header})
+                                        << QStringList{"2:error:a second course line"};
+    QTest::newRow("course line without a name") << lines({"@@ course   ", "@@ item", header})
+                                                << QStringList{"1:error:needs the course's name"};
+    QTest::newRow("unknown @@ line") << lines({"@@ item", header, "@@ iten", "text"})
+                                     << QStringList{"3:error:unknown line \"@@ iten\"", "4:error:text outside an item"};
+    QTest::newRow("words after a slot's keyword") << lines({"@@ item", header, "@@ empty slot"})
+                                                  << QStringList{"3:error:unknown line \"@@ empty slot\""};
+    QTest::newRow("text before the first slot") << lines({"Assignments for week 3", "@@ item", header})
+                                                << QStringList{"1:error:text outside an item:"};
+    QTest::newRow("a run of text after an empty slot")
+        << lines({"@@ item", header, "@@ empty", "first", "", "second", "@@ item", "fine"})
+        << QStringList{"4:error:text outside an item (lines 4 to 6)"};
+    QTest::newRow("blank lines outside items") << lines({"  ", "@@ item", header, "@@ empty", "\t", ""}) << QStringList();
+    QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
+                               << QStringList{"3:error:not UTF-8 (and on 1 more line)"};
+    QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n") << QStringList{"2:error:not UTF-8"};
+    QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
+                                          << QStringList{"3:error:not UTF-8"};
+    QTest::newRow("a byte-order mark") << QByteArray("\xef\xbb\xbf@@ item\n" + header.toUtf8() + "\n") << QStringList();
+    QTest::newRow("a NUL byte") << QByteArray("@@ item\n" + header.toUtf8() + "\nx\0y\n", 28)
+                                << QStringList{"3:error:U+0000"};
+    QTest::newRow("a CR inside a line") << QByteArray("@@ item\n" + header.toUtf8() + "\rmore\n")
+                                        << QStringList{"2:error:carriage return"};
+    QTest::newRow("no assignment header") << lines({"@@ item", "a question", "@@ item", "11. not a header"})
+                                          << QStringList{"0:error:no assignment header"};
+    QTest::newRow("an empty file") << QByteArray() << QStringList{"0:warning:empty", "0:error:no assignment header"};
+
+    QTest::newRow("routine names graph4") << lines({"@@ item", header, "@@ item", "`routine graph4"})
+                                          << QStringList{"4:error:no routine \"graph4\""};
+    QTest::newRow("routine in capitals, blanks and a hyphen") << lines({"@@ item", header, "@@ item", "`ROUTINE  Graph-3 "})
+                                                              << QStringList();
+    QTest::newRow("routine without a separator") << lines({"@@ item", header, "@@ item", "`routinegraph1"})
+                                                 << QStringList{"4:error:no routine \"raph1\""};
+    QTest::newRow("bare routine marker, which next picture runs")
+        << lines({"@@ item", header, "@@ item", "`routine"}) << QStringList{"4:error:without a routine's name"};
+    QTest::newRow("routine marker and a blank") << lines({"@@ item", header, "@@ item", "`routine "})
+                                                << QStringList{"4:error:without a routine's name"};
+    QTest::newRow("marked routine of eight characters") << lines({"@@ item", header, "@@ item", "`q`routine"})
+                                                        << QStringList{"4:warning:exactly eight characters"};
+    QTest::newRow("marked routine with an unknown name") << lines({"@@ item", header, "@@ item", "`a`Routine graph9"})
+                                                         << QStringList{"4:error:no routine \"graph9\""};
+    QTest::newRow("routine line with a second line") << lines({"@@ item", header, "@@ item", "`routine graph1", "a caption"})
+                                                     << QStringList{"4:error:alone in its item"};
+    QTest::newRow("two routine lines in a row")
+        << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item", "`routine graph2"})
+        << QStringList{"6:warning:right after the one at slot 2, bank.txt:4"};
+    QTest::newRow("routine lines with empty and marker-only slots between")
+        << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ empty", "@@ item", "`q", "@@ item", "`routine graph3"})
+        << QStringList{"9:warning:right after the one at slot 2"};
+    QTest::newRow("three routine lines in a row: the third runs again")
+        << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item", "`routine graph2", "@@ item", "`routine graph3"})
+        << QStringList{"6:warning:right after"};
+    QTest::newRow("routine lines with an item between") << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item",
+                                                                  "a question", "@@ item", "`routine graph2"})
+                                                        << QStringList();
+
+    QTest::newRow("a header twice")
+        << lines({"@@ item", header, "@@ item", "012.  `query 2", "@@ item", "011.  `query 1 again"})
+        << QStringList{"6:warning:assignment 011 has its header at slot 1, bank.txt:2 already"};
+    QTest::newRow("another number's header next") << lines({"@@ item", header, "@@ item", "a question", "@@ item", "013.  `query 3"})
+                                                   << QStringList{"2:warning:steps on into it"};
+    QTest::newRow("an item beginning with the next number")
+        << lines({"@@ item", header, "@@ item", "012 g of ice melts", "@@ item", "012.  `query 2"})
+        << QStringList{"4:warning:begins with 012, the next assignment's number"};
+    QTest::newRow("a marked item beginning with the next number") << lines({"@@ item", header, "@@ item", "`a012 g"})
+                                                                  << QStringList{"4:warning:stops here"};
+
+    QTest::newRow("exactly 5000 slots") << manySlots(5000) << QStringList();
+    QTest::newRow("5001 slots") << manySlots(5001) << QStringList{"5002:error:slot 5001 is past the bank's last slot, 5000"};
+}
+
+void BankFileTest::problems()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, expected);
+    const Bank bank = parseOne(text);
+    const QStringList found = described(bank);
+    QVERIFY2(matches(found, expected), qPrintable(found.join(u'\n')));
+    const bool errors = std::any_of(expected.begin(), expected.end(), [](const QString& e) { return e.contains(":error:"); });
+    QCOMPARE(bank.usable(), !errors);
+}
+
+void BankFileTest::slotTexts_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("expected");  // "-" stands for an unassigned slot
+    const QString h = header;
+    QTest::newRow("items, empty and unassigned slots")
+        << lines({"@@ item", h, "@@ empty", "@@ unassigned", "@@ item", "q"}) << QStringList{h, "", "-", "q"};
+    QTest::newRow("lines joined with CR LF, empty lines at the end dropped")
+        << lines({"@@ item", h, "first", "", "  ", "last", "", ""}) << QStringList{h + "\r\nfirst\r\n\r\n  \r\nlast"};
+    QTest::newRow("CR LF line ends") << QByteArray("@@ item\r\n" + h.toUtf8() + "\r\nsecond\r\n@@ empty\r\n")
+                                     << QStringList{h + "\r\nsecond", ""};
+    QTest::newRow("no LF after the last line") << QByteArray("@@ item\n" + h.toUtf8() + "\nlast") << QStringList{h + "\r\nlast"};
+    QTest::newRow("an item without lines") << lines({"@@ item", h, "@@ item", "@@ item", "x"}) << QStringList{h, "", "x"};
+    QTest::newRow("markers, braces and tabs kept") << lines({"@@ item", h, "@@ item", "`qa{}b\tc }"})
+                                                   << QStringList{h, "`qa{}b\tc }"};
+    QTest::newRow("@@ lines with blanks around the keyword") << lines({"@@item", h, "@@   empty  ", "@@ unassigned\t"})
+                                                             << QStringList{h, "", "-"};
+    QTest::newRow("UTF-8 text") << lines({"@@ item", h, "@@ item", QString::fromUtf8("\xce\x94T = 5 \xc2\xb0""C \xc2\xb7 \xe2\x88\x9a")})
+                                << QStringList{h, QString::fromUtf8("\xce\x94T = 5 \xc2\xb0""C \xc2\xb7 \xe2\x88\x9a")};
+}
+
+void BankFileTest::slotTexts()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, expected);
+    const Bank bank = parseOne(text);
+    QVERIFY2(bank.usable(), qPrintable(bank_file::problemLines(bank)));
+    QStringList found;
+    for (const bank_file::Slot& slot : bank.bankSlots)
+        found.append(slot.stores ? slot.text : QStringLiteral("-"));
+    QCOMPARE(found, expected);
+    QCOMPARE(bank.slotsUsed, int(expected.size()));
+}
+
+void BankFileTest::courseLine()
+{
+    QCOMPARE(parseOne(lines({"@@ course  Heat and Waves, section B ", "@@ item", header})).course,
+             QStringLiteral("Heat and Waves, section B"));
+    QCOMPARE(parseOne(lines({"", "@@ course Optics", "@@ item", header})).course, QStringLiteral("Optics"));
+    QCOMPARE(parseOne(lines({"@@ item", header})).course, QString());
+    // In a bank of several files, only the first may name the course.
+    const Bank two = bank_file::parse(QStringLiteral("folder"), {{QStringLiteral("a.txt"), lines({"@@ item", header})},
+                                                                 {QStringLiteral("b.txt"), lines({"@@ course Optics"})}});
+    QCOMPARE(described(two), QStringList{"1:error: the course line must come before the bank's first slot"});
+    QCOMPARE(two.problems.front().file, QStringLiteral("b.txt"));
+}
+
+void BankFileTest::summaryAndAssignments()
+{
+    const Bank bank = parseOne(lines({"@@ course Optics", "@@ item", header, "@@ empty", "@@ item", "`q", "@@ item", "a",
+                                      "@@ item", "`routine graph1", "@@ item", "012.  `query 2", "@@ unassigned", "@@ item",
+                                      "b", "@@ item", "012. again"}));
+    QCOMPARE(bank.assignments.size(), std::size_t(2));
+    QCOMPARE(bank.assignments[0].number, QStringLiteral("011"));
+    QCOMPARE(bank.assignments[0].headerSlot, 1);
+    QCOMPARE(bank.assignments[0].items, 2);  // "a" and the routine line; "`q" alone is never shown
+    QCOMPARE(bank.assignments[1].headerSlot, 6);
+    QCOMPARE(bank.assignments[1].items, 1);  // up to the repeated header
+    const QString summary = bank_file::summary(bank);
+    QVERIFY2(summary.contains(QStringLiteral("Course: Optics\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 011: header in slot 1, 2 items\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 012: header in slot 6, 1 item\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Slots used: 9 of 5000\n")), qPrintable(summary));
+    QVERIFY2(summary.endsWith(QStringLiteral("The bank can be used (0 problems, 1 warning).\n")), qPrintable(summary));
+    QVERIFY(bank_file::problemLines(bank).startsWith(QStringLiteral("bank.txt:17: warning: assignment 012 has its header")));
+}
+
+void BankFileTest::aFileOfJunkStopsAtAHundredProblems()
+{
+    QByteArray junk;
+    for (int i = 0; i < 5000; ++i)
+        junk += "@@ junk\n";
+    const Bank bank = parseOne(junk);
+    QCOMPARE(bank.errorCount(), 100);
+    QCOMPARE(bank.problems[99].line, 100);
+    QVERIFY(bank.problems[99].text.contains(QStringLiteral("too many problems")));
+}
+
+void BankFileTest::messageBoxListsTenProblemsThenHowManyMore()
+{
+    QByteArray text = "@@ item\n011.\n@@ item\n`routine graph1\n@@ item\n`routine graph2\n";  // and one warning
+    for (int i = 0; i < 12; ++i)
+        text += "@@ bad\n";
+    const Bank bank = parseOne(text);
+    const QStringList message = bank_file::unusableMessage(bank).split(u'\n');
+    QCOMPARE(message.first(), QStringLiteral("The question bank bank.txt cannot be used:"));
+    QCOMPARE(message.filter(QStringLiteral(": error: ")).size(), 10);
+    QVERIFY(message.filter(QStringLiteral(": warning: ")).isEmpty());
+    QCOMPARE(message[2], QStringLiteral("bank.txt:7: error: unknown line \"@@ bad\": a slot begins with \"@@ item\", "
+                                        "\"@@ empty\" or \"@@ unassigned\", and a bank may begin with \"@@ course NAME\""));
+    QVERIFY(message.contains(QStringLiteral("and 2 more problems.")));
+    QCOMPARE(message.last(), QStringLiteral("Every problem and warning is listed by: physics-drill --check-bank bank.txt"));
+}
+
+namespace {
+
+enum class OnDisk {
+    Missing,
+    EmptyFile,
+    BinaryFile,
+    HundredMegabyteLine,
+    TenMegabyteLine,
+    SlotsPastTheLast,
+    ThousandFiles,
+    LinkLoop,
+    NamedPipe,
+    PipeInAFolder,
+    FolderWithoutBankFiles,
+    UnreadableFile,
+};
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Makes the case in `dir` and returns the path to read.
+QString make(OnDisk kind, const QString& dir)
+{
+    const QString file = dir + QStringLiteral("/bank.txt");
+    const QByteArray valid = "@@ item\n011.  `query 1\n";
+    switch (kind) {
+    case OnDisk::Missing:
+        return file;
+    case OnDisk::EmptyFile:
+        write(file, {});
+        return file;
+    case OnDisk::BinaryFile: {
+        QByteArray bytes(4096, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7919 + 13) % 256);
+        write(file, bytes);
+        return file;
+    }
+    case OnDisk::HundredMegabyteLine: {
+        QFile huge(file);
+        if (huge.open(QIODevice::WriteOnly))
+            huge.resize(100 * 1024 * 1024);  // one line of 100 MB, without a line end
+        return file;
+    }
+    case OnDisk::TenMegabyteLine:
+        write(file, valid + "@@ empty\n" + QByteArray(10 * 1024 * 1024, 'x'));
+        return file;
+    case OnDisk::SlotsPastTheLast:
+        write(file, manySlots(5003));
+        return file;
+    case OnDisk::ThousandFiles:
+        for (int i = 0; i < 1000; ++i) {
+            const QByteArray first = i == 0 ? valid : QByteArray("@@ item\nq\n");
+            write(dir + QStringLiteral("/f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+                  first + "@@ item\na\n@@ empty\n@@ item\nb\n@@ unassigned\n@@ empty\n");
+        }
+        return dir;
+    case OnDisk::LinkLoop:
+        QFile::link(file, file);
+        return file;
+    case OnDisk::NamedPipe:
+        ::mkfifo(QFile::encodeName(file).constData(), 0600);
+        return file;
+    case OnDisk::PipeInAFolder:
+        write(dir + QStringLiteral("/a.txt"), valid);
+        ::mkfifo(QFile::encodeName(dir + QStringLiteral("/b.txt")).constData(), 0600);
+        return dir;
+    case OnDisk::FolderWithoutBankFiles:
+        write(dir + QStringLiteral("/notes.md"), valid);
+        write(dir + QStringLiteral("/.hidden.txt"), valid);
+        write(dir + QStringLiteral("/011.txt~"), valid);
+        return dir;
+    case OnDisk::UnreadableFile:
+        write(file, valid);
+        QFile::setPermissions(file, {});
+        return file;
+    }
+    return {};
+}
+
+}  // namespace
+
+void BankFileTest::badInputOnDisk_data()
+{
+    QTest::addColumn<OnDisk>("kind");
+    QTest::addColumn<QStringList>("expected");  // beginnings of the problem lines; %1 is the folder
+
+    QTest::newRow("missing file") << OnDisk::Missing
+                                  << QStringList{"%1/bank.txt: error: cannot be read: No such file or directory"};
+    QTest::newRow("empty file") << OnDisk::EmptyFile
+                                << QStringList{"%1/bank.txt: warning: the file is empty",
+                                               "%1/bank.txt: error: the bank holds no assignment header"};
+    QTest::newRow("binary file") << OnDisk::BinaryFile << QStringList{"%1/bank.txt:1: error: the text is not UTF-8"};
+    QTest::newRow("a single 100 MB line") << OnDisk::HundredMegabyteLine
+                                          << QStringList{"%1/bank.txt: error: is 100.0 MB, more than a bank may hold (32.0 MB)"};
+    QTest::newRow("a single 10 MB line") << OnDisk::TenMegabyteLine
+                                         << QStringList{"%1/bank.txt:4: error: text outside an item"};
+    QTest::newRow("5003 slots") << OnDisk::SlotsPastTheLast
+                                << QStringList{"%1/bank.txt:5002: error: slot 5001 is past the bank's last slot"};
+    QTest::newRow("a folder of 1000 files") << OnDisk::ThousandFiles
+                                            << QStringList{"%1/f0833.txt:5: error: slot 5001 is past the bank's last slot"};
+    QTest::newRow("a link loop") << OnDisk::LinkLoop
+                                 << QStringList{"%1/bank.txt: error: cannot be read: Too many levels of symbolic links"};
+    QTest::newRow("a named pipe") << OnDisk::NamedPipe << QStringList{"%1/bank.txt: error: is a named pipe, not a bank file"};
+    QTest::newRow("a named pipe in a folder") << OnDisk::PipeInAFolder
+                                              << QStringList{"%1/b.txt: error: is a named pipe, not a bank file"};
+    QTest::newRow("a folder without bank files")
+        << OnDisk::FolderWithoutBankFiles << QStringList{"%1: error: is a folder without bank files (*.txt or *.drillbank)"};
+    QTest::newRow("an unreadable file") << OnDisk::UnreadableFile
+                                        << QStringList{"%1/bank.txt: error: cannot be read: Permission denied"};
+}
+
+void BankFileTest::badInputOnDisk()
+{
+    QFETCH(OnDisk, kind);
+    QFETCH(QStringList, expected);
+    if (kind == OnDisk::UnreadableFile && ::geteuid() == 0)
+        QSKIP("root reads every file");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = make(kind, dir.path());
+    const Bank bank = bank_file::read(path);
+    QStringList found;
+    for (const Problem& problem : bank.problems)
+        found.append(problem.toString());
+    QCOMPARE(found.size(), expected.size());
+    for (qsizetype i = 0; i < found.size(); ++i)
+        QVERIFY2(found[i].startsWith(expected[i].arg(dir.path())), qPrintable(found.join(u'\n')));
+    QVERIFY(!bank.usable());
+    QVERIFY(bank.bankSlots.size() <= std::size_t(bank_file::LastSlot));
+}
+
+void BankFileTest::folderFilesAreReadInNameOrder()
+{
+    QTemporaryDir dir;
+    write(dir.filePath(QStringLiteral("02-waves.txt")), "@@ item\n012.  `query 2\n");
+    write(dir.filePath(QStringLiteral("01-heat.drillbank")), "@@ course Heat\n@@ item\n011.  `query 1\n@@ item\nq\n");
+    write(dir.filePath(QStringLiteral("03-more.TXT")), "@@ item\n013.  `query 3\n");
+    write(dir.filePath(QStringLiteral("README")), "not a bank file");
+    write(dir.filePath(QStringLiteral(".01-draft.txt")), "an editor's copy");
+    const Bank bank = bank_file::read(dir.path() + u'/');
+    QVERIFY2(bank.usable(), qPrintable(bank_file::problemLines(bank)));
+    QVERIFY(bank.problems.empty());
+    QStringList names;
+    for (const QString& file : bank.files)
+        names.append(QFileInfo(file).fileName());
+    QCOMPARE(names, (QStringList{"01-heat.drillbank", "02-waves.txt", "03-more.TXT"}));
+    QCOMPARE(bank.course, QStringLiteral("Heat"));
+    QCOMPARE(bank.bankSlots[2].text, QStringLiteral("012.  `query 2"));
+    QCOMPARE(bank.bankSlots[2].line, 2);
+    QCOMPARE(bank.files[bank.bankSlots[2].file], dir.path() + QStringLiteral("/02-waves.txt"));
+}
+
+QTEST_GUILESS_MAIN(BankFileTest)
+#include "tst_bank_file.moc"

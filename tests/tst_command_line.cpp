@@ -1,0 +1,142 @@
+#include "app/command_line.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using Action = command_line::Options::Action;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void options_data();
+    void options();
+    void helpNamesEveryOption();
+    void asAProcess_data();
+    void asAProcess();
+
+private:
+    QTemporaryDir files_;
+};
+
+void CommandLineTest::initTestCase()
+{
+    QVERIFY(files_.isValid());
+    QFile bad(files_.filePath(QStringLiteral("bad.txt")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("@@ item\n011.  `query 1\n@@ item\n`routine graph1\n@@ item\n`routine graph7\n");
+    bad.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(files_.filePath(QStringLiteral("pipe.txt"))).constData(), 0600), 0);
+}
+
+void CommandLineTest::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("bank");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("nothing: the built-in bank") << QStringList{} << Action::Run << "" << "";
+    QTest::newRow("--bank PATH") << QStringList{"--bank", "a.txt"} << Action::Run << "a.txt" << "";
+    QTest::newRow("--bank=PATH") << QStringList{"--bank=my bank/"} << Action::Run << "my bank/" << "";
+    QTest::newRow("-b PATH") << QStringList{"-b", "a.txt"} << Action::Run << "a.txt" << "";
+    QTest::newRow("a bank file alone, as a file manager passes it")
+        << QStringList{"/home/t/w3.drillbank"} << Action::Run << "/home/t/w3.drillbank" << "";
+    QTest::newRow("--check-bank PATH") << QStringList{"--check-bank", "w3"} << Action::CheckBank << "w3" << "";
+    QTest::newRow("--help") << QStringList{"--help"} << Action::Help << "" << "";
+    QTest::newRow("-h") << QStringList{"-h"} << Action::Help << "" << "";
+    QTest::newRow("--version") << QStringList{"--version"} << Action::Version << "" << "";
+    QTest::newRow("-v") << QStringList{"-v"} << Action::Version << "" << "";
+    QTest::newRow("the toolkit's options pass") << QStringList{"-style", "fusion", "-reverse", "--bank", "a.txt"}
+                                                << Action::Run << "a.txt" << "";
+    QTest::newRow("unknown option") << QStringList{"--bnak", "a.txt"} << Action::UsageError << ""
+                                    << "Unknown option 'bnak'";
+    QTest::newRow("--bank without its path") << QStringList{"--bank"} << Action::UsageError << ""
+                                             << "Missing value after '--bank'";
+    QTest::newRow("an empty path") << QStringList{"--bank", ""} << Action::UsageError << "" << "empty";
+    QTest::newRow("two banks") << QStringList{"--bank", "a.txt", "b.txt"} << Action::UsageError << "" << "Give one bank";
+    QTest::newRow("a bank to check and one to run") << QStringList{"--check-bank", "a.txt", "b.txt"}
+                                                    << Action::UsageError << "" << "Give one bank";
+}
+
+void CommandLineTest::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Action, action);
+    QFETCH(QString, bank);
+    QFETCH(QString, error);
+    const command_line::Options options = command_line::parse(QStringList{QStringLiteral("physics-drill")} + arguments);
+    QCOMPARE(options.action, action);
+    QCOMPARE(options.bankPath, bank);
+    QVERIFY2(error.isEmpty() ? options.error.isEmpty() : options.error.contains(error), qPrintable(options.error));
+}
+
+void CommandLineTest::helpNamesEveryOption()
+{
+    const QString help = command_line::helpText();
+    for (const char* option : {"--help", "--version", "--bank <PATH>", "--check-bank <PATH>", "[BANK]"})
+        QVERIFY2(help.contains(QLatin1String(option)), option);
+    QVERIFY(!help.contains(QStringLiteral("-style")));
+    QCOMPARE(command_line::versionText(), QStringLiteral("physics-drill " DRILL_VERSION "\n"));
+}
+
+void CommandLineTest::asAProcess_data()
+{
+    QTest::addColumn<QStringList>("arguments");  // %1 is the folder of the test's files
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    const QString example = QStringLiteral(EXAMPLES_DIR "/graphs-and-rates.drillbank");
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--check-bank <PATH>" << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "physics-drill " DRILL_VERSION "\n" << "";
+    QTest::newRow("a usable bank") << QStringList{"--check-bank", example} << 0
+                                   << "Assignment 102: header in slot 10, 6 items\nSlots used: 18 of 5000\n" << "";
+    QTest::newRow("a bank with a problem") << QStringList{"--check-bank", "%1/bad.txt"} << 1
+                                           << "%1/bad.txt:6: error: there is no routine \"graph7\"" << "";
+    QTest::newRow("a missing bank") << QStringList{"--check-bank", "%1/none.txt"} << 1
+                                    << "%1/none.txt: error: cannot be read: No such file or directory" << "";
+    QTest::newRow("a named pipe") << QStringList{"--check-bank", "%1/pipe.txt"} << 1
+                                  << "%1/pipe.txt: error: is a named pipe" << "";
+    QTest::newRow("an unknown option") << QStringList{"--bnak", "x"} << 2 << ""
+                                       << "physics-drill: Unknown option 'bnak'.\nTry 'physics-drill --help'";
+    QTest::newRow("--check-bank without its path") << QStringList{"--check-bank"} << 2 << ""
+                                                   << "Missing value after '--check-bank'";
+}
+
+// Run with no display and an empty home folder: a window or a dialog would
+// end the process with an error, and nothing may appear in the home folder.
+void CommandLineTest::asAProcess()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program.setProcessEnvironment(environment);
+    for (QString& argument : arguments)
+        argument.replace(QStringLiteral("%1"), files_.path());
+    program.start(QStringLiteral(PHYSICS_DRILL), arguments);
+    QVERIFY(program.waitForFinished(20000));
+    const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput());
+    const QString stdErr = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitCode() == status, qPrintable(stdOut + stdErr));
+    QVERIFY2(stdOut.contains(out.replace(QStringLiteral("%1"), files_.path())), qPrintable(stdOut));
+    QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+    QVERIFY2(err.isEmpty() || stdOut.isEmpty(), qPrintable(stdOut));
+    QVERIFY(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_command_line.moc"
