@@ -129,8 +129,8 @@ void Checker::checkRoutineName(int slot, const QString& name)
         text = QStringLiteral("a routine line without a routine's name: write graph1, graph2 or graph3 after "
                               "\"`routine\" and a blank");
     else
-        text = QStringLiteral("there is no routine \"%1\": a routine line names graph1, graph2 or graph3, from its "
-                              "tenth character on (after \"`routine\" and a blank)")
+        text = QStringLiteral("there is no routine \"%1\": name graph1, graph2 or graph3, after \"`routine\" and one "
+                              "blank")
                    .arg(name);
     add(Problem::Error, slot, text);
 }

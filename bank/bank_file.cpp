@@ -192,8 +192,7 @@ void FileParser::directive(QStringView line, int number)
         return newSlot(true, false, number, number);
     if (rest.isEmpty() && keyword == u"unassigned")
         return newSlot(false, false, number, number);
-    problem(number, QStringLiteral("unknown line \"@@ %1\": a slot begins with \"@@ item\", \"@@ empty\" or \"@@ unassigned\", "
-                                   "and a bank may begin with \"@@ course NAME\"")
+    problem(number, QStringLiteral("unknown line \"@@ %1\": a slot begins with \"@@ item\", \"@@ empty\" or \"@@ unassigned\"")
                         .arg(line));
 }
 

@@ -1,5 +1,6 @@
 #include "bank/opening_rules.h"
 
+#include "bank/bank_file.h"
 #include "bank/text_bank.h"
 #include "platform/text_rules.h"
 
@@ -14,9 +15,8 @@ QStringList assignmentsIn(const TextBank& bank)
 {
     QStringList numbers;
     for (int i = 1; i <= TextBank::LastSlot; ++i) {
-        const QString& item = bank.at(i);
-        if (item.size() >= 4 && item[0].isDigit() && item[1].isDigit() && item[2].isDigit() && item[3] == u'.')
-            numbers.append(item.left(3));
+        if (const QString number = bank_file::headerNumber(bank.at(i)); !number.isEmpty())
+            numbers.append(number);
     }
     return numbers;
 }

@@ -1,6 +1,6 @@
 // Reads the results of one benchmark run (Google Benchmark's JSON and
 // process_probe's JSON) and prints each figure beside its goal, ratios first.
-// usage: bench_report BENCH_JSON PROCESS_JSON
+// usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -168,6 +168,12 @@ void addRow(const QString& figure, const QString& measured, const QString& goal,
     ++(isMet ? met : notMet);
 }
 
+void addUnmeasured(const QString& figure, const QString& goal)
+{
+    rows.push_back({figure, QStringLiteral("not measured"), goal, QStringLiteral("NO DATA")});
+    ++unmeasured;
+}
+
 void addNote(const QString& figure, const QString& measured)
 {
     rows.push_back({figure, measured, QStringLiteral("(no goal)"), QStringLiteral("-")});
@@ -240,22 +246,30 @@ void printTable()
         line(row.figure, row.measured, row.goal, row.verdict);
 }
 
-void startUp(const BenchResults& bench)
+// Whole processes, launch to their first window on an X display: the program
+// to its name dialog, with the built-in bank and with the example bank,
+// against a bare input dialog started the same way.
+void firstWindow(const QJsonObject& probe)
 {
-    const Result drill = bench.get(QStringLiteral("BM_StartUpDrillWindow/manual_time"));
-    const Result bare = bench.get(QStringLiteral("BM_StartUpBareWindow/manual_time"));
-    const Result form = bench.get(QStringLiteral("BM_StartUpFormOnly/manual_time"));
-    const QString figure = QStringLiteral("1 start-up, in process");
-    const QString goal = QStringLiteral("<= 1.5x bare window");
-    if (!measured(figure, goal, {&drill, &bare, &form}))
-        return;
-    addRow(figure,
-           QStringLiteral("%1 (drill %2: build %3 + load %4 + paint %5; bare %6)")
-               .arg(ratio(drill.ms / bare.ms), duration(drill.ms), duration(drill.counter("construct_ms")),
-                    duration(drill.counter("load_ms")), duration(drill.counter("show_paint_ms")), duration(bare.ms)),
-           goal, drill.ms <= 1.5 * bare.ms);
-    addNote(QStringLiteral("1 against form alone"),
-            QStringLiteral("%1 (the same controls, no program: %2)").arg(ratio(drill.ms / form.ms), duration(form.ms)));
+    const Program bare = program(probe, "bare_dialog");
+    const QString goalWall = QStringLiteral("<= 1.2x bare dialog");
+    const QString goalRss = QStringLiteral("<= 1.1x bare dialog");
+    const auto compare = [&](const char* name, const QString& which) {
+        const Program drill = program(probe, name);
+        if (!drill.found || !bare.found) {
+            addUnmeasured(QStringLiteral("1 first window") + which, goalWall);
+            return;
+        }
+        addRow(QStringLiteral("1 first window%1, wall").arg(which),
+               QStringLiteral("%1 (drill %2, bare dialog %3)").arg(ratio(drill.wallMs / bare.wallMs), duration(drill.wallMs), duration(bare.wallMs)),
+               goalWall, drill.wallMs <= 1.2 * bare.wallMs);
+        addRow(QStringLiteral("1 first window%1, memory").arg(which),
+               QStringLiteral("%1 (drill %2 MB, bare dialog %3 MB)")
+                   .arg(ratio(drill.maxRssMb / bare.maxRssMb), num(drill.maxRssMb, 1), num(bare.maxRssMb, 1)),
+               goalRss, drill.maxRssMb <= 1.1 * bare.maxRssMb);
+    };
+    compare("dialog", QString());
+    compare("dialog_bank", QStringLiteral(" (--bank)"));
 }
 
 void process(const QJsonObject& probe)
@@ -266,8 +280,7 @@ void process(const QJsonObject& probe)
     const QString goalRss = QStringLiteral("<= 1.3x bare program");
     const QString goalWall = QStringLiteral("<= 1.5x bare program");
     if (!drill.found || !bare.found) {
-        rows.push_back({QStringLiteral("2 whole process"), QStringLiteral("not measured"), goalRss, QStringLiteral("NO DATA")});
-        ++unmeasured;
+        addUnmeasured(QStringLiteral("2 whole process"), goalRss);
         return;
     }
     const QString formRss = form.found ? QStringLiteral("; form alone %1 MB").arg(num(form.maxRssMb, 1)) : QString();
@@ -301,6 +314,14 @@ void stepping(const BenchResults& bench)
     const QString loadGoal = QStringLiteral("< 1 ms");
     if (measured(QStringLiteral("3 loadQuestionBank"), loadGoal, {&load}))
         addRow(QStringLiteral("3 loadQuestionBank"), duration(load.ms), loadGoal, load.ms < 1);
+    const Result bank = bench.get(QStringLiteral("BM_ReadAndCheckLargeBank/manual_time"));
+    const QString bankGoal = QStringLiteral("< 100 ms");
+    if (measured(QStringLiteral("3 bank read and checked"), bankGoal, {&bank})) {
+        addRow(QStringLiteral("3 bank read and checked"),
+               QStringLiteral("%1 (%2 slots, %3 MB)")
+                   .arg(duration(bank.ms), QString::number(bank.counter("slots"), 'f', 0), num(bank.counter("megabytes"), 1)),
+               bankGoal, bank.ms < 100 && bank.counter("slots") == 5000);
+    }
 }
 
 void display(const BenchResults& bench)
@@ -378,12 +399,13 @@ void timer(const BenchResults& bench)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_report BENCH_JSON PROCESS_JSON\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON\n");
         return 2;
     }
     const std::optional<QJsonObject> bench = readJson(QString::fromLocal8Bit(argv[1]));
     const std::optional<QJsonObject> probe = readJson(QString::fromLocal8Bit(argv[2]));
+    const std::optional<QJsonObject> firstWindowProbe = readJson(QString::fromLocal8Bit(argv[3]));
     if (!bench) {
         std::fprintf(stderr, "bench_report: cannot read %s\n", argv[1]);
         return 2;
@@ -391,7 +413,7 @@ int main(int argc, char* argv[])
     const QJsonObject processResults = probe.value_or(QJsonObject());
     const BenchResults results(*bench);
 
-    startUp(results);
+    firstWindow(firstWindowProbe.value_or(QJsonObject()));
     process(processResults);
     stepping(results);
     display(results);

@@ -1,8 +1,5 @@
 #include "bench_support.h"
 
-#include "app/main_form.h"
-#include "scripted_platform.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
@@ -44,16 +41,6 @@ bool showAndWaitForFirstPaint(QWidget& window)
     const PaintCounter counter(&window);
     window.show();
     return waitForPaint(counter, 0);
-}
-
-QSize drillWindowSize()
-{
-    static const QSize size = [] {
-        ScriptedPlatform platform;
-        const MainForm form(platform);
-        return form.size();
-    }();
-    return size;
 }
 
 }  // namespace bench

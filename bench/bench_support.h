@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QSize>
 
 #include <chrono>
 
@@ -39,8 +38,5 @@ bool waitForPaint(const PaintCounter& counter, int paintsBefore);
 
 // Delivers the pending events, the repaints among them, once.
 void settle();
-
-// The size of the drill window, as its form lays it out.
-QSize drillWindowSize();
 
 }  // namespace bench

@@ -1,8 +1,8 @@
-// Runs the fuzz target without libFuzzer, for machines without clang and as
+// Runs a fuzz target without libFuzzer, for machines without clang and as
 // a test: every file of the corpus, then inputs made from them by seeded
 // random changes, until the count or the time is reached.
 //
-//   bank_fuzz_seeded CORPUS_FOLDER COUNT SECONDS [SEED]   (COUNT 0: no limit)
+//   TARGET_seeded CORPUS_FOLDER COUNT SECONDS [SEED]   (COUNT 0: no limit)
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,10 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-// Bytes and runs that mean something to the target or to the bank.
+// Bytes and runs that mean something to the targets or to the bank.
 const QList<QByteArray> tokens = {"\x1e", "\x1d", "\x1c", "`q", "`a", "`routine graph1", "`ROUTINE Graph-2",
                                   "`routine graph3", "`routine x", "{}", "{", "}", "011.  `query 1", "012.",
-                                  "\r\n", "\r", " ", "-", "1e999", "-0.5"};
+                                  "\r\n", "\r", " ", "-", "1e999", "-0.5", "\n@@ item\n", "\n@@ empty\n",
+                                  "\n@@ unassigned\n", "@@ course ", "\xef\xbb\xbf", "\x1f", "\xc3"};
 
 void run(const QByteArray& input)
 {
@@ -77,7 +78,7 @@ QByteArray mutate(QByteArray input, const QList<QByteArray>& corpus, std::mt1993
 int main(int argc, char* argv[])
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bank_fuzz_seeded CORPUS_FOLDER COUNT SECONDS [SEED]\n");
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER COUNT SECONDS [SEED]\n", argv[0]);
         return 2;
     }
     const long long count = std::atoll(argv[2]);

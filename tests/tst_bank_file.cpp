@@ -257,7 +257,7 @@ void BankFileTest::messageBoxListsTenProblemsThenHowManyMore()
     QCOMPARE(message.filter(QStringLiteral(": error: ")).size(), 10);
     QVERIFY(message.filter(QStringLiteral(": warning: ")).isEmpty());
     QCOMPARE(message[2], QStringLiteral("bank.txt:7: error: unknown line \"@@ bad\": a slot begins with \"@@ item\", "
-                                        "\"@@ empty\" or \"@@ unassigned\", and a bank may begin with \"@@ course NAME\""));
+                                        "\"@@ empty\" or \"@@ unassigned\""));
     QVERIFY(message.contains(QStringLiteral("and 2 more problems.")));
     QCOMPARE(message.last(), QStringLiteral("Every problem and warning is listed by: physics-drill --check-bank bank.txt"));
 }

@@ -1,0 +1,18 @@
+// A bare input dialog of the toolkit with the program's first prompt, started
+// the way the program starts; the process ends right after its first paint.
+#include "exit_after_first_paint.h"
+
+#include <QApplication>
+#include <QInputDialog>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Physics Drill"));
+    QInputDialog dialog;
+    dialog.setLabelText(QStringLiteral("Your full name:  "));
+    ExitAfterFirstPaint exit;
+    dialog.installEventFilter(&exit);
+    dialog.exec();
+    return 0;
+}
