@@ -105,7 +105,7 @@ void BankFileTest::problems_data()
     QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
                                           << QStringList{"3:error:not UTF-8"};
     QTest::newRow("a byte-order mark") << QByteArray("\xef\xbb\xbf@@ item\n" + header.toUtf8() + "\n") << QStringList();
-    QTest::newRow("a NUL byte") << QByteArray("@@ item\n" + header.toUtf8() + "\nx\0y\n", 28)
+    QTest::newRow("a NUL byte") << "@@ item\n" + header.toUtf8() + QByteArray("\nx\0y\n", 5)
                                 << QStringList{"3:error:U+0000"};
     QTest::newRow("a CR inside a line") << QByteArray("@@ item\n" + header.toUtf8() + "\rmore\n")
                                         << QStringList{"2:error:carriage return"};
