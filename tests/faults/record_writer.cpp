@@ -28,7 +28,7 @@
 //     does. Prints "ready SIZE" with the record's size in bytes.
 //
 //   record_writer crash opening|response|note STOP
-//     Starts as "window 1" does and, after the opening record, records one
+//     Runs as "window 1" does and, after the opening record, records one
 //     response or one note, typedText(1, 0). Kills itself with SIGKILL at
 //     the STOP-th crash point of the file layer (every sync of a record file
 //     or a journal, and every removal of a journal), counted from its start;
@@ -137,22 +137,8 @@ int runCrash(const QString& kind, int stopAt)
     crashPointsLeft = stopAt;
     if (stopAt > 0)
         file_access::setCrashPointHook(stopAtTheChosenCrashPoint);
-    ScriptedPlatform platform;
-    platform.answers = {QStringLiteral("Writer 1"), QString(), QStringLiteral("11")};
-    MainForm form(platform);
-    form.load();
-    if (!form.hasEnded() && kind != QStringLiteral("opening")) {
-        text_box::setText(form.ui.txt_answer, record_check::typedText(1, 0));
-        if (kind == QStringLiteral("note"))
-            form.ui.cmd_save_as_notes->click();
-        else
-            form.ui.cmd_enter_response->click();
-    }
-    if (form.hasEnded() || !platform.errors.isEmpty()) {
-        std::fprintf(stderr, "the writer failed: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
-        return 1;
-    }
-    return 0;
+    const bool opening = kind == QStringLiteral("opening");
+    return runWindow(1, opening ? 0 : 1, kind == QStringLiteral("note") ? 1 : 0);
 }
 
 int runDisplay(const QString& which)

@@ -69,6 +69,15 @@ bool putRight(Cause cause, const QString& path, const QByteArray& bytes)
     return false;
 }
 
+// Puts a link to /dev/full in the place of a record file of the default
+// data folder under `home`; returns the file's path, or "" on failure.
+QString fullDeviceInPlaceOf(const QTemporaryDir& home, const QString& fileName)
+{
+    const QString folder = home.path() + QStringLiteral("/korvelan");
+    const QString path = folder + u'/' + fileName;
+    return QDir().mkpath(folder) && QFile::link(fullDevice, path) ? path : QString();
+}
+
 // A message that a student reads: plain sentences, no error number.
 void expectPlainMessage(const QString& message, const QString& path, const QString& reason)
 {
@@ -320,15 +329,13 @@ void WriteFaultsTest::masterFileOnAFullDiskAtStart()
     if (!QFileInfo::exists(fullDevice))
         QSKIP("needs /dev/full");
     QTemporaryDir home;
-    const QString folder = home.path() + QStringLiteral("/korvelan");
-    QVERIFY(QDir().mkpath(folder));
-    const QString master = folder + QStringLiteral("/masterFile.txt");
-    QVERIFY(QFile::link(fullDevice, master));
+    const QString master = fullDeviceInPlaceOf(home, QStringLiteral("masterFile.txt"));
+    QVERIFY(!master.isEmpty());
     const Ending ending = runCapped(home.path(), {QStringLiteral("window"), QStringLiteral("1"), QStringLiteral("1"),
                                                   QStringLiteral("0")});
     QCOMPARE(ending.status, 1);
     expectPlainMessage(ending.said, master, QStringLiteral("No space left on device"));
-    QCOMPARE(FormFixture::bytesOf(folder + QStringLiteral("/send_1207.txt")), QByteArray());
+    QCOMPARE(FormFixture::bytesOf(home.path() + QStringLiteral("/korvelan/send_1207.txt")), QByteArray());
 }
 
 void WriteFaultsTest::recordPathIsAFolderAtStart()
@@ -349,10 +356,8 @@ void WriteFaultsTest::displayOfANotesFileOnAFullDisk()
     if (!QFileInfo::exists(fullDevice))
         QSKIP("needs /dev/full");
     QTemporaryDir home;
-    const QString folder = home.path() + QStringLiteral("/korvelan");
-    QVERIFY(QDir().mkpath(folder));
-    const QString notes = folder + QStringLiteral("/notes_.txt");
-    QVERIFY(QFile::link(fullDevice, notes));
+    const QString notes = fullDeviceInPlaceOf(home, QStringLiteral("notes_.txt"));
+    QVERIFY(!notes.isEmpty());
     // The display is refused at once, and the program runs on.
     const Ending ending = runCapped(home.path(), {QStringLiteral("display"), QStringLiteral("notes")});
     QCOMPARE(ending.status, 1);
