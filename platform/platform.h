@@ -26,8 +26,9 @@ public:
     // Appends a record to every one of its files or to none: each file gets
     // its bytes in one write, synced to disk; missing files are created. On
     // failure every file holds what it held before, and DrillError names the
-    // file and the system's reason. Files that a record left unfinished by an
-    // earlier run named but that have changed since are named in a message box.
+    // file and the system's reason. A record that an earlier run left
+    // unfinished is completed first; any of its files that has changed since
+    // is left alone and named in a message box.
     virtual void appendRecord(const std::vector<RecordPart>& parts) = 0;
     // The whole file; a file that does not exist reads as empty.
     virtual QByteArray readFile(const QString& path) = 0;
