@@ -30,17 +30,6 @@ record_journal::Identity identityOf(const QString& path)
     return {quint64(info.st_dev), quint64(info.st_ino)};
 }
 
-// Thrown by the crash point hook: the record's write stops there, as if the
-// program had been killed, and leaves its files and journal as they are.
-struct Stopped {};
-int crashPointsLeft = 0;
-
-void stopAtTheChosenCrashPoint()
-{
-    if (--crashPointsLeft == 0)
-        throw Stopped{};
-}
-
 // What happened to the master file after the stopped run.
 enum class Fate { KeptInPlace, Replaced, Removed };
 
@@ -57,8 +46,6 @@ class FileAccessTest : public QObject {
     Q_OBJECT
 private slots:
     void recordReachesEveryFile();
-    void recordStoppedAtAnyPointIsCompleted_data();
-    void recordStoppedAtAnyPointIsCompleted();
     void leftoverJournalIsCompleted_data();
     void leftoverJournalIsCompleted();
     void oldJournalsAreDroppedWithoutCutting();
@@ -77,53 +64,6 @@ void FileAccessTest::recordReachesEveryFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({QStringLiteral("masterFile.txt"), QStringLiteral("send_1207.txt")}));
     QCOMPARE(QFileInfo(master).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
-}
-
-void FileAccessTest::recordStoppedAtAnyPointIsCompleted_data()
-{
-    // The data folder as the student may have typed it.
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<bool>("relative");
-    QTest::newRow("a plain folder") << QStringLiteral("data") << false;
-    QTest::newRow("a trailing separator") << QStringLiteral("data/") << false;
-    QTest::newRow("a folder with a blank") << QStringLiteral("my data") << false;
-    QTest::newRow("a folder relative to the working folder") << QStringLiteral("data") << true;
-}
-
-void FileAccessTest::recordStoppedAtAnyPointIsCompleted()
-{
-    QFETCH(QString, folder);
-    QFETCH(bool, relative);
-    const QString workingFolder = QDir::currentPath();
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(workingFolder); });
-    int stops = 0;
-    for (int stopAt = 1;; ++stopAt) {
-        QVERIFY(stopAt <= 20);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(folder));
-        QVERIFY(QDir::setCurrent(dir.path()));
-        const QString data = relative ? folder : dir.filePath(folder);
-        const QString master = data + QStringLiteral("/masterFile.txt");
-        const QString send = data + QStringLiteral("/send_1207.txt");
-        writeFile(master, masterBefore);
-        crashPointsLeft = stopAt;
-        file_access::setCrashPointHook(stopAtTheChosenCrashPoint);
-        bool stopped = false;
-        try {
-            file_access::appendRecord({{master, masterRecord}, {send, sendRecord}});
-        } catch (const Stopped&) {
-            stopped = true;
-        }
-        file_access::setCrashPointHook(nullptr);
-        if (!stopped)
-            break;
-        ++stops;
-        QVERIFY(file_access::appendRecord({{master, masterNext}, {send, sendNext}}).isEmpty());
-        QCOMPARE(contents(master), masterBefore + masterRecord + masterNext);
-        QCOMPARE(contents(send), sendRecord + sendNext);
-    }
-    // The journal's sync, the folder's, each file's and the journal's removal.
-    QCOMPARE(stops, 5);
 }
 
 void FileAccessTest::leftoverJournalIsCompleted_data()
