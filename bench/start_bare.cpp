@@ -1,6 +1,6 @@
 // A bare window of the given size, shown, leaving right after its first paint.
 // usage: start_bare WIDTH HEIGHT
-#include "quit_after_first_paint.h"
+#include "after_first_paint.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
 
     QWidget window;
     window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
-    QuitAfterFirstPaint quitter;
+    AfterFirstPaint quitter([] { QCoreApplication::exit(0); });
     window.installEventFilter(&quitter);
     window.show();
     return app.exec();

@@ -1,9 +1,11 @@
 // A bare input dialog of the toolkit with the program's first prompt, started
 // the way the program starts; the process ends right after its first paint.
-#include "exit_after_first_paint.h"
+#include "after_first_paint.h"
 
 #include <QApplication>
 #include <QInputDialog>
+
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -11,8 +13,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Physics Drill"));
     QInputDialog dialog;
     dialog.setLabelText(QStringLiteral("Your full name:  "));
-    ExitAfterFirstPaint exit;
-    dialog.installEventFilter(&exit);
+    AfterFirstPaint leave([] { std::_Exit(0); });
+    dialog.installEventFilter(&leave);
     dialog.exec();
     return 0;
 }

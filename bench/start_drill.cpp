@@ -3,7 +3,7 @@
 // first paint. With --size it prints the window's size and leaves.
 #include "app/main_form.h"
 #include "platform/qt_platform.h"
-#include "quit_after_first_paint.h"
+#include "after_first_paint.h"
 
 #include <QApplication>
 
@@ -44,7 +44,7 @@ int main(int argc, char* argv[])
     form.load();
     if (form.hasEnded())
         return form.exitStatus();
-    QuitAfterFirstPaint quitter;
+    AfterFirstPaint quitter([] { QCoreApplication::exit(0); });
     form.installEventFilter(&quitter);
     form.show();
     form.ui.txt_question->setFocus();

@@ -3,7 +3,7 @@
 // first paint.
 #include "ui_main_form.h"
 
-#include "quit_after_first_paint.h"
+#include "after_first_paint.h"
 
 #include <QApplication>
 
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     QWidget window;
     Ui::MainForm ui;
     ui.setupUi(&window);
-    QuitAfterFirstPaint quitter;
+    AfterFirstPaint quitter([] { QCoreApplication::exit(0); });
     window.installEventFilter(&quitter);
     window.show();
     return app.exec();

@@ -2,9 +2,11 @@
 // window, start-up), up to its first window, the name dialog: the process
 // ends right after the dialog's first paint. Takes the program's options.
 #include "app/program.h"
-#include "exit_after_first_paint.h"
+#include "after_first_paint.h"
 #include "platform/prompt_dialog.h"
 #include "platform/qt_platform.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -13,8 +15,8 @@ public:
     QString inputBox(const QString& prompt) override
     {
         PromptDialog dialog(prompt);
-        ExitAfterFirstPaint exit;
-        dialog.installEventFilter(&exit);
+        AfterFirstPaint leave([] { std::_Exit(0); });
+        dialog.installEventFilter(&leave);
         dialog.exec();
         return {};
     }

@@ -12,24 +12,17 @@
 #include "bank/bank_check.h"
 #include "bank/bank_file.h"
 #include "bank/reader_rules.h"
+#include "fuzz_checks.h"
 
 #include <QHash>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
 using bank_file::Bank;
 
-void require(bool holds, const char* what)
-{
-    if (!holds) {
-        std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz_checks::require;
 
 std::vector<std::pair<QString, QByteArray>> splitFiles(const std::uint8_t* data, std::size_t size)
 {
@@ -107,19 +100,11 @@ void checkRoundTrip(const Bank& bank)
     }
 }
 
-void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-        std::abort();
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(quietMessages);
+    qInstallMessageHandler(fuzz_checks::quietMessages);
     return 0;
 }
 

@@ -21,6 +21,7 @@
 // rules keep their invariants.
 #include "app/main_form.h"
 #include "bank/reader_rules.h"
+#include "fuzz_checks.h"
 #include "memory_platform.h"
 #include "platform/drill_error.h"
 #include "platform/record_encoding.h"
@@ -32,8 +33,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -41,13 +40,7 @@ constexpr qsizetype maxItems = 64;
 constexpr qsizetype maxItemBytes = 16 * 1024;
 constexpr qsizetype maxBankBytes = 24 * 1024;
 
-void require(bool holds, const char* what)
-{
-    if (!holds) {
-        std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz_checks::require;
 
 QList<QByteArray> splitItems(const std::uint8_t* data, std::size_t size)
 {
@@ -139,20 +132,11 @@ void checkDisplayReaders(const QByteArray& bytes)
         require(!line.contains(u'\r'), "a line kept its carriage return");
 }
 
-// Qt's warnings about odd characters would bury the fuzzer's own output.
-void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-        std::abort();
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(quietMessages);
+    qInstallMessageHandler(fuzz_checks::quietMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     static int argc = 1;
