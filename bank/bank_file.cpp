@@ -58,7 +58,7 @@ QString andMore(int lines)
 class FileParser {
 public:
     FileParser(Bank& bank, int fileIndex, int& slotsUsed)
-        : bank_(bank), file_(fileIndex), name_(bank.files[fileIndex]), slotCount_(slotsUsed)
+        : bank_(bank), file_(fileIndex), name_(bank.files[fileIndex]), slotsUsed_(slotsUsed)
     {
     }
 
@@ -79,7 +79,7 @@ private:
     Bank& bank_;
     int file_;
     QString name_;
-    int& slotCount_;
+    int& slotsUsed_;
     int problems_ = 0;
 
     bool inItem_ = false;
@@ -109,6 +109,7 @@ bool FileParser::parse(const QByteArray& bytes)
         const std::vector<QByteArrayView> rawLines = splitLines(QByteArrayView(bytes));
         for (std::size_t i = 0; i < rawLines.size(); ++i) {
             QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            // The decoder decodes, and finds errors, when its result is taken.
             const QString decoded = lineDecoder.decode(rawLines[i]);
             if (!lineDecoder.hasError())
                 continue;
@@ -180,7 +181,7 @@ void FileParser::directive(QStringView line, int number)
             problem(number, QStringLiteral("a course line needs the course's name after \"@@ course\""));
         else if (!bank_.course.isEmpty())
             problem(number, QStringLiteral("a second course line: the course is named \"%1\" already").arg(bank_.course));
-        else if (slotCount_ > 0)
+        else if (slotsUsed_ > 0)
             problem(number, QStringLiteral("the course line must come before the bank's first slot"));
         else
             bank_.course = rest;
@@ -198,11 +199,11 @@ void FileParser::directive(QStringView line, int number)
 
 void FileParser::newSlot(bool stores, bool item, int line, int atLine)
 {
-    ++slotCount_;
+    ++slotsUsed_;
     inItem_ = item;
-    keepItem_ = slotCount_ <= LastSlot;
-    if (slotCount_ == LastSlot + 1)
-        problem(atLine, QStringLiteral("slot %1 is past the bank's last slot, %2").arg(slotCount_).arg(LastSlot));
+    keepItem_ = slotsUsed_ <= LastSlot;
+    if (slotsUsed_ == LastSlot + 1)
+        problem(atLine, QStringLiteral("slot %1 is past the bank's last slot, %2").arg(slotsUsed_).arg(LastSlot));
     if (keepItem_)
         bank_.bankSlots.push_back({stores, QString(), file_, line});
 }
