@@ -101,7 +101,7 @@ std::optional<std::pair<QByteArrayView, QByteArrayView>> dateAndTime(QByteArrayV
     return std::pair{text.first(10), text.last(8)};
 }
 
-// A closing rule that the end of the file cut short.
+// A closing rule cut short by the end of the file or by a crash.
 bool isClosingRuleStart(QByteArrayView line)
 {
     return !line.isEmpty() && line.size() < ruleLength && line.count('.') == line.size();
@@ -173,14 +173,21 @@ QString Reader::text(QByteArrayView bytes) const
 }
 
 // Lines of a typed or bank text, joined with CR LF as a text box gives them.
+// As the writer wrote them, they stand in the file with CR LF between them
+// already and are decoded in one piece.
 QString Reader::joined(qsizetype from, qsizetype to) const
 {
     if (from >= to)
         return QString();
-    return text(bytes_.sliced(lines_[from].begin, lines_[to - 1].end - lines_[from].begin))
-        .replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(u'\r', u'\n')
-        .replace(QLatin1String("\n"), QLatin1String("\r\n"));
+    bool crLfOnly = true;
+    for (qsizetype i = from; i + 1 < to && crLfOnly; ++i)
+        crLfOnly = lines_[i + 1].begin - lines_[i].end == 2 && bytes_[lines_[i].end] == '\r';
+    if (crLfOnly)
+        return text(bytes_.sliced(lines_[from].begin, lines_[to - 1].end - lines_[from].begin));
+    QString joined = text(at(from));
+    for (qsizetype i = from + 1; i < to; ++i)
+        joined += QLatin1String("\r\n") + text(at(i));
+    return joined;
 }
 
 void Reader::splitLines()
@@ -357,7 +364,7 @@ void Reader::readBody(Entry& entry, qsizetype marker, std::optional<QByteArrayVi
     if (closing == marker) {
         entry.cutShort = true;
         textEnd = end;
-        if (end == count() && end - 1 > marker && isClosingRuleStart(at(end - 1)))
+        if (end - 1 > marker && isClosingRuleStart(at(end - 1)))
             --textEnd;
     }
     if (entry.kind == Kind::Response && textEnd - 1 > marker) {

@@ -332,6 +332,9 @@ void RecordReaderTest::files_data()
     QTest::newRow("cut inside the closing rule")
         << answer.left(answer.size() - 30)
         << QStringList{"1 response|||14:00:01||" + item + "|P = 12.8 W|confidence|2|cut short"};
+    QTest::newRow("cut inside the closing rule, the next record whole")
+        << answer.left(answer.size() - 20) + "\r\n" + answer
+        << QStringList{"1 response|||14:00:01||" + item + "|P = 12.8 W|confidence|2|cut short", "9 " + answerLine};
     QTest::newRow("cut before the marker, the next record whole")
         << answer.left(answer.indexOf(item.toLatin1()) + 5) + "\r\n" + answer
         << QStringList{"1 unreadable 1-3|......!!!!!!!!...................................",
