@@ -109,6 +109,9 @@ bool holds(char32_t codePoint)
 
 QString restoreReferences(const QString& text)
 {
+    // Most texts hold no "&" at all; looking for one character is fastest.
+    if (!text.contains(u'&'))
+        return text;
     qsizetype from = text.indexOf(QLatin1String("&#"));
     if (from < 0)
         return text;

@@ -46,8 +46,8 @@ td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 .file { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .82rem; white-space: nowrap; }
 .time { white-space: nowrap; font-variant-numeric: tabular-nums; color: var(--muted); font-size: .85rem; }
 .later { color: var(--rule); }
-td.bar { width: 13rem; }
-td.bar svg { display: block; margin-top: .25rem; }
+td.bar { width: 12rem; }
+td.bar svg { display: block; margin-top: .25rem; width: 100%; height: 10px; }
 .item { margin: 1.4rem 0 2rem; }
 .item h3 { font-size: 1.02rem; margin: 0 0 .4rem; }
 .item h3 .count { font-weight: normal; color: var(--muted); font-size: .9rem; margin-left: .6rem; }
@@ -60,10 +60,12 @@ td.bar svg { display: block; margin-top: .25rem; }
 .response { white-space: pre-wrap; overflow-wrap: anywhere; }
 table.answers, table.fixed { table-layout: fixed; }
 col.student { width: 13rem; }
-col.when { width: 10.5rem; }
+col.when { width: 7rem; }
 col.rating { width: 4.5rem; }
+.when span { display: block; }
+.when .day { font-size: .78rem; }
 col.line { width: 5rem; }
-table.answers .file, table.fixed .file { white-space: normal; overflow-wrap: anywhere; }
+table.answers .file, table.fixed .file { white-space: normal; overflow-wrap: break-word; }
 .chip { display: inline-block; min-width: 1.9em; text-align: center; border-radius: 1em; padding: 0 .5em; font-weight: bold;
   font-size: .85rem; background: #eceff3; border: 1px solid #c7cfd8; -webkit-print-color-adjust: exact; print-color-adjust: exact; }
 .chip.r0 { background: var(--r0); border-color: var(--r0); }
@@ -85,6 +87,9 @@ footer { margin-top: 3rem; color: var(--muted); font-size: .8rem; border-top: 1p
   tr, .spread { break-inside: avoid; }
   .item h3, .itemtext, .spread { break-after: avoid; }
   .itemtext { max-height: none; overflow: visible; }
+  col.student { width: 9.5rem; }
+  col.rating { width: 3.5rem; }
+  td.bar { width: 8rem; }
   a { color: inherit; text-decoration: none; }
 }
 )";
@@ -153,6 +158,19 @@ private:
 };
 
 constexpr qsizetype flushSize = 1 << 20;
+
+// A student's file name, which may break after each folder.
+void writeFileName(Html& html, const QString& name, const QString& classes)
+{
+    html.open("td", {{"class", classes}});
+    const QStringList parts = name.split(u'/');
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        html.text(p + 1 < parts.size() ? parts[p] + u'/' : parts[p]);
+        if (p + 1 < parts.size())
+            html.shape("wbr", {});
+    }
+    html.close();
+}
 
 QString number(double value)
 {
@@ -231,8 +249,8 @@ void writeBar(Html& html, qint64 seconds, qint64 longest)
     constexpr int height = 10;
     const int filled = longest > 0 ? int((width * seconds + longest - 1) / longest) : 0;
     html.open("svg", {{"width", QString::number(width)}, {"height", QString::number(height)},
-                      {"viewBox", QStringLiteral("0 0 %1 %2").arg(width).arg(height)}, {"role", QStringLiteral("img")},
-                      {"aria-label", wording::duration(seconds)}});
+                      {"viewBox", QStringLiteral("0 0 %1 %2").arg(width).arg(height)}, {"preserveAspectRatio", QStringLiteral("none")},
+                      {"role", QStringLiteral("img")}, {"aria-label", wording::duration(seconds)}});
     html.shape("rect", {{"width", QString::number(width)}, {"height", QString::number(height)}, {"rx", QStringLiteral("2")},
                         {"fill", QStringLiteral("#e7ecf1")}});
     if (filled > 0) {
@@ -264,7 +282,7 @@ void writeOverview(Html& html, const std::vector<OverviewRow>& rows)
     for (const OverviewRow& row : rows) {
         html.open("tr");
         const bool sameFile = row.file == previous;
-        html.element("td", row.file->name, {{"class", sameFile ? QStringLiteral("file later") : QStringLiteral("file")}});
+        writeFileName(html, row.file->name, sameFile ? QStringLiteral("file later") : QStringLiteral("file"));
         previous = row.file;
         html.element("td", row.assignment.isEmpty() ? QStringLiteral("none") : row.assignment);
         html.element("td", QString::number(row.responses), {{"class", QStringLiteral("n")}});
@@ -409,8 +427,11 @@ void writeItem(Html& html, const Item& item, int index)
     for (const auto& answer : item.answers) {
         const Entry& entry = *answer.entry;
         html.open("tr");
-        html.element("td", answer.file->name, {{"class", QStringLiteral("file")}});
-        html.element("td", wording::stamp(entry), {{"class", QStringLiteral("time")}});
+        writeFileName(html, answer.file->name, QStringLiteral("file"));
+        html.open("td", {{"class", QStringLiteral("time when")}});
+        html.element("span", entry.time);
+        html.element("span", entry.date, {{"class", QStringLiteral("day")}});
+        html.close();
         html.open("td");
         writeRating(html, entry);
         html.close();
@@ -463,7 +484,7 @@ void writeProblems(Html& html, const std::vector<Problem>& problems)
     html.open("tbody");
     for (const Problem& problem : problems) {
         html.open("tr");
-        html.element("td", problem.name, {{"class", QStringLiteral("file")}});
+        writeFileName(html, problem.name, QStringLiteral("file"));
         html.element("td", problem.line > 0 ? QString::number(problem.line) : QString(), {{"class", QStringLiteral("n")}});
         html.open("td");
         html.text(problem.message);
@@ -490,7 +511,7 @@ void writeEmptyFiles(Html& html, const ClassRecords& records)
         if (file.holdsRecords())
             continue;
         html.open("tr");
-        html.element("td", file.name, {{"class", QStringLiteral("file")}});
+        writeFileName(html, file.name, QStringLiteral("file"));
         html.element("td", file.records.lineCount == 0
                                ? QStringLiteral("empty")
                                : wording::count(file.records.lineCount, QStringLiteral("line"), QStringLiteral("lines"))
@@ -506,11 +527,11 @@ void writeEmptyFiles(Html& html, const ClassRecords& records)
 
 QString displayable(const QString& text)
 {
-    const auto needsChange = [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7f || u == 0xfffe || u == 0xffff;
+    const auto needsChange = [](ushort u) {
+        return (u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7f || u >= 0xfffe;
     };
-    if (std::none_of(text.begin(), text.end(), needsChange))
+    const ushort* const begin = text.utf16();
+    if (std::none_of(begin, begin + text.size(), needsChange))
         return text;
     QString shown;
     shown.reserve(text.size());
