@@ -1,9 +1,10 @@
 #include "report/page.h"
 
+#include "report/html_writer.h"
+#include "report/page_style.h"
 #include "report/wording.h"
 
 #include <QHash>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
 #include <initializer_list>
@@ -21,146 +22,14 @@ using class_records::Spread;
 using record_reader::Entry;
 using record_reader::Kind;
 
-// Written as the text of the style element, where the writer's escapes would
-// not be undone: so no angle brackets, ampersands or quotes in here.
-constexpr char styleSheet[] = R"(
-:root { --ink: #1d2733; --muted: #5d6977; --rule: #d8dee5; --soft: #f4f6f9; --accent: #2f5d8a;
-  --r0: #dde7f1; --r1: #a9c3dc; --r2: #5f8fbf; --r3: #24507c; }
-* { box-sizing: border-box; }
-body { margin: 0; color: var(--ink); background: #fff; font: 15px/1.45 Liberation Sans, Arial, Helvetica, sans-serif; }
-main { max-width: 74rem; margin: 0 auto; padding: 2rem 2.5rem 3rem; }
-header.top { border-bottom: 3px solid var(--accent); padding-bottom: .7rem; margin-bottom: 1rem; }
-h1 { font-size: 1.8rem; margin: 0 0 .25rem; }
-.lede { margin: 0; color: var(--muted); font-size: 1.05rem; }
-.lede b { color: var(--ink); }
-.notice { background: #fff5e6; border-left: 4px solid #d9822b; padding: .55rem .9rem; margin: 1rem 0; }
-nav.contents { font-size: .9rem; margin: .8rem 0 0; }
-nav.contents a { color: var(--accent); text-decoration: none; margin-right: 1.2rem; white-space: nowrap; }
-h2 { font-size: 1.35rem; margin: 2.2rem 0 .7rem; padding-bottom: .25rem; border-bottom: 1px solid var(--rule); }
-h2 .sub { font-weight: normal; color: var(--muted); font-size: .95rem; margin-left: .6rem; white-space: pre-wrap; }
-table { border-collapse: collapse; width: 100%; }
-th { text-align: left; font-size: .75rem; text-transform: uppercase; letter-spacing: .05em; color: var(--muted);
-  font-weight: bold; border-bottom: 2px solid var(--rule); padding: .35rem .55rem; }
-td { border-bottom: 1px solid var(--rule); padding: .4rem .55rem; vertical-align: top; }
-td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
-.file { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .82rem; white-space: nowrap; }
-.time { white-space: nowrap; font-variant-numeric: tabular-nums; color: var(--muted); font-size: .85rem; }
-.later { color: var(--rule); }
-td.bar { width: 12rem; }
-td.bar svg { display: block; margin-top: .25rem; width: 100%; height: 10px; }
-.item { margin: 1.4rem 0 2rem; }
-.item h3 { font-size: 1.02rem; margin: 0 0 .4rem; }
-.item h3 .count { font-weight: normal; color: var(--muted); font-size: .9rem; margin-left: .6rem; }
-.itemtext { white-space: pre-wrap; overflow-wrap: anywhere; background: var(--soft); border: 1px solid var(--rule);
-  border-radius: 4px; padding: .55rem .8rem; font-size: .88rem; max-height: 12rem; overflow: auto; margin: 0 0 .6rem; }
-.noitem { color: var(--muted); font-style: italic; }
-.spread { display: flex; align-items: flex-end; gap: 1rem; margin: .3rem 0 .4rem; color: var(--muted); font-size: .85rem; }
-.spread span { padding-bottom: .9rem; }
-.spread svg { display: block; }
-.response { white-space: pre-wrap; overflow-wrap: anywhere; }
-table.answers, table.fixed { table-layout: fixed; }
-col.student { width: 13rem; }
-col.when { width: 7rem; }
-col.rating { width: 4.5rem; }
-.when span { display: block; }
-.when .day { font-size: .78rem; }
-col.line { width: 5rem; }
-table.answers .file, table.fixed .file { white-space: normal; overflow-wrap: break-word; }
-.chip { display: inline-block; min-width: 1.9em; text-align: center; border-radius: 1em; padding: 0 .5em; font-weight: bold;
-  font-size: .85rem; background: #eceff3; border: 1px solid #c7cfd8; -webkit-print-color-adjust: exact; print-color-adjust: exact; }
-.chip.r0 { background: var(--r0); border-color: var(--r0); }
-.chip.r1 { background: var(--r1); border-color: var(--r1); }
-.chip.r2 { background: var(--r2); border-color: var(--r2); color: #fff; }
-.chip.r3 { background: var(--r3); border-color: var(--r3); color: #fff; }
-.tag { font-size: .7rem; text-transform: uppercase; letter-spacing: .06em; color: #6b4c8a; border: 1px solid #b9a5cf;
-  border-radius: 3px; padding: 0 .35em; }
-.cut { display: block; color: #a04d00; font-size: .8rem; font-style: italic; margin-top: .2rem; }
-.excerpt { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .8rem; background: var(--soft);
-  white-space: pre-wrap; overflow-wrap: anywhere; }
-footer { margin-top: 3rem; color: var(--muted); font-size: .8rem; border-top: 1px solid var(--rule); padding-top: .6rem; }
-@page { margin: 14mm 12mm; }
-@media print {
-  body { font-size: 10pt; }
-  main { max-width: none; padding: 0; }
-  nav.contents { display: none; }
-  section.assignment { break-before: page; }
-  tr, .spread { break-inside: avoid; }
-  .item h3, .itemtext, .spread { break-after: avoid; }
-  .itemtext { max-height: none; overflow: visible; }
-  col.student { width: 9.5rem; }
-  col.rating { width: 3.5rem; }
-  td.bar { width: 8rem; }
-  a { color: inherit; text-decoration: none; }
-}
-)";
-
 constexpr int ratingScaleTop = 3;
 const QString ratingColours[] = {QStringLiteral("#dde7f1"), QStringLiteral("#a9c3dc"), QStringLiteral("#5f8fbf"),
                                  QStringLiteral("#24507c")};
 
-using Attributes = std::initializer_list<std::pair<const char*, QString>>;
-
-// Markup through QXmlStreamWriter, which escapes every text and attribute.
-// Every element gets content, even if empty, so none is written as "<x/>",
-// which HTML does not close.
-class Html {
-public:
-    explicit Html(QIODevice& out) : out_(out), xml_(&buffer_) {}
-
-    void open(const char* tag, Attributes attributes = {})
-    {
-        xml_.writeStartElement(QLatin1String(tag));
-        for (const auto& [name, value] : attributes)
-            xml_.writeAttribute(QLatin1String(name), displayable(value));
-        xml_.writeCharacters(QString());
-    }
-    void close() { xml_.writeEndElement(); }
-    // Column widths, from the style sheet, that every table of a kind shares.
-    void columns(std::initializer_list<const char*> classes)
-    {
-        open("colgroup");
-        for (const char* name : classes)
-            shape("col", {{"class", QLatin1String(name)}});
-        close();
-    }
-    void text(const QString& text) { xml_.writeCharacters(displayable(text)); }
-    void element(const char* tag, const QString& content, Attributes attributes = {})
-    {
-        open(tag, attributes);
-        text(content);
-        close();
-    }
-    // SVG shapes, which may close themselves.
-    void shape(const char* tag, Attributes attributes)
-    {
-        xml_.writeEmptyElement(QLatin1String(tag));
-        for (const auto& [name, value] : attributes)
-            xml_.writeAttribute(QLatin1String(name), value);
-    }
-    QXmlStreamWriter& xml() { return xml_; }
-
-    // The markup gathers in memory and goes to the device in large pieces.
-    bool flush(qsizetype atLeast = 0)
-    {
-        if (buffer_.size() < atLeast)
-            return true;
-        const QByteArray bytes = buffer_.toUtf8();
-        buffer_.clear();
-        ok_ = ok_ && out_.write(bytes) == bytes.size();
-        return ok_;
-    }
-
-private:
-    QIODevice& out_;
-    QString buffer_;
-    QXmlStreamWriter xml_;
-    bool ok_ = true;
-};
-
 constexpr qsizetype flushSize = 1 << 20;
 
 // A student's file name, which may break after each folder.
-void writeFileName(Html& html, const QString& name, const QString& classes)
+void writeFileName(HtmlWriter& html, const QString& name, const QString& classes)
 {
     html.open("td", {{"class", classes}});
     const QStringList parts = name.split(u'/');
@@ -200,19 +69,19 @@ QString courseOf(const ClassRecords& records)
     return most;
 }
 
-void writeHead(Html& html, const QString& title)
+void writeHead(HtmlWriter& html, const QString& title)
 {
     html.open("head");
     html.shape("meta", {{"charset", QStringLiteral("utf-8")}});
     html.shape("meta", {{"name", QStringLiteral("viewport")}, {"content", QStringLiteral("width=device-width, initial-scale=1")}});
     html.element("title", title);
     html.open("style");
-    html.xml().writeCharacters(QString::fromLatin1(styleSheet));
+    html.verbatim(QString::fromLatin1(page_style::styleSheet));
     html.close();
     html.close();
 }
 
-void writeTop(Html& html, const ClassRecords& records, const QString& title,
+void writeTop(HtmlWriter& html, const ClassRecords& records, const QString& title,
               const std::vector<Assignment>& assignments, const std::vector<Problem>& problems, qsizetype emptyFiles)
 {
     html.open("header", {{"class", QStringLiteral("top")}});
@@ -243,7 +112,7 @@ void writeTop(Html& html, const ClassRecords& records, const QString& title,
     html.close();
 }
 
-void writeBar(Html& html, qint64 seconds, qint64 longest)
+void writeBar(HtmlWriter& html, qint64 seconds, qint64 longest)
 {
     constexpr int width = 200;
     constexpr int height = 10;
@@ -260,7 +129,7 @@ void writeBar(Html& html, qint64 seconds, qint64 longest)
     html.close();
 }
 
-void writeOverview(Html& html, const std::vector<OverviewRow>& rows)
+void writeOverview(HtmlWriter& html, const std::vector<OverviewRow>& rows)
 {
     html.open("section", {{"id", QStringLiteral("overview")}});
     html.element("h2", QStringLiteral("Overview"));
@@ -270,7 +139,7 @@ void writeOverview(Html& html, const std::vector<OverviewRow>& rows)
     for (const auto& [caption, numeric] : {std::pair{"Student file", false}, std::pair{"Assignment", false},
                                            std::pair{"Responses", true}, std::pair{"Notes", true}, std::pair{"First", false},
                                            std::pair{"Last", false}, std::pair{"Time on task", false}}) {
-        html.element("th", QString::fromLatin1(caption), numeric ? Attributes{{"class", QStringLiteral("n")}} : Attributes{});
+        html.element("th", QString::fromLatin1(caption), numeric ? HtmlWriter::Attributes{{"class", QStringLiteral("n")}} : HtmlWriter::Attributes{});
     }
     html.close();
     html.close();
@@ -306,7 +175,7 @@ void writeOverview(Html& html, const std::vector<OverviewRow>& rows)
 
 // One column per value of the 0 to 3 scale (when any rating is on it), then
 // one per other text typed as a rating, then one for responses without.
-void writeSpread(Html& html, const Spread& spread)
+void writeSpread(HtmlWriter& html, const Spread& spread)
 {
     if (spread.responses == 0)
         return;
@@ -387,7 +256,7 @@ void writeSpread(Html& html, const Spread& spread)
     html.close();
 }
 
-void writeRating(Html& html, const Entry& entry)
+void writeRating(HtmlWriter& html, const Entry& entry)
 {
     if (entry.kind == Kind::Notes) {
         html.element("span", QStringLiteral("note"), {{"class", QStringLiteral("tag")}});
@@ -401,7 +270,7 @@ void writeRating(Html& html, const Entry& entry)
                   {"title", wording::ratingKind(entry.ratingKind)}});
 }
 
-void writeItem(Html& html, const Item& item, int index)
+void writeItem(HtmlWriter& html, const Item& item, int index)
 {
     html.open("article", {{"class", QStringLiteral("item")}});
     html.open("h3");
@@ -448,7 +317,7 @@ void writeItem(Html& html, const Item& item, int index)
     html.close();
 }
 
-void writeAssignment(Html& html, const Assignment& assignment, std::size_t index)
+void writeAssignment(HtmlWriter& html, const Assignment& assignment, std::size_t index)
 {
     html.open("section", {{"class", QStringLiteral("assignment")}, {"id", QStringLiteral("a%1").arg(index + 1)}});
     html.open("h2");
@@ -466,7 +335,7 @@ void writeAssignment(Html& html, const Assignment& assignment, std::size_t index
     html.close();
 }
 
-void writeProblems(Html& html, const std::vector<Problem>& problems)
+void writeProblems(HtmlWriter& html, const std::vector<Problem>& problems)
 {
     if (problems.empty())
         return;
@@ -500,7 +369,7 @@ void writeProblems(Html& html, const std::vector<Problem>& problems)
     html.close();
 }
 
-void writeEmptyFiles(Html& html, const ClassRecords& records)
+void writeEmptyFiles(HtmlWriter& html, const ClassRecords& records)
 {
     html.open("section", {{"id", QStringLiteral("empty")}});
     html.element("h2", QStringLiteral("Files without records"));
@@ -525,35 +394,6 @@ void writeEmptyFiles(Html& html, const ClassRecords& records)
 
 }  // namespace
 
-QString displayable(const QString& text)
-{
-    const auto needsChange = [](ushort u) {
-        return (u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7f || u >= 0xfffe;
-    };
-    const ushort* const begin = text.utf16();
-    if (std::none_of(begin, begin + text.size(), needsChange))
-        return text;
-    QString shown;
-    shown.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'\r') {
-            shown += u'\n';
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else if (c == 0x7f) {
-            shown += QChar(0x2421);
-        } else if (c < 0x20 && c != u'\n' && c != u'\t') {
-            shown += QChar(char16_t(0x2400 + c));
-        } else if (c == 0xfffe || c == 0xffff) {
-            shown += QChar(0xfffd);
-        } else {
-            shown += QChar(c);
-        }
-    }
-    return shown;
-}
-
 bool write(const ClassRecords& records, const Details& details, QIODevice& out)
 {
     const QString course = courseOf(records);
@@ -563,8 +403,8 @@ bool write(const ClassRecords& records, const Details& details, QIODevice& out)
     const qsizetype emptyFiles = std::count_if(records.files.begin(), records.files.end(),
                                                [](const auto& file) { return !file.holdsRecords(); });
 
-    Html html(out);
-    html.xml().writeDTD(QStringLiteral("<!DOCTYPE html>"));
+    HtmlWriter html(out);
+    html.doctype();
     html.open("html", {{"lang", QStringLiteral("en")}});
     writeHead(html, title);
     html.open("body");

@@ -17,8 +17,4 @@ struct Details {
 // Returns false when the device refused a write.
 bool write(const class_records::ClassRecords& records, const Details& details, QIODevice& out);
 
-// Text as the page may hold it: CR LF and lone CRs become line breaks, and
-// control characters, which HTML does not allow, their visible pictures.
-QString displayable(const QString& text);
-
 }  // namespace page

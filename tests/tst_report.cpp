@@ -2,6 +2,7 @@
 #include "send_file.h"
 #include "report/class_records.h"
 #include "report/csv_table.h"
+#include "report/html_writer.h"
 #include "report/page.h"
 #include "report/run.h"
 #include "report/summary.h"
@@ -306,7 +307,7 @@ void ReportTest::displayable()
 {
     QFETCH(QString, text);
     QFETCH(QString, shown);
-    QCOMPARE(page::displayable(text), shown);
+    QCOMPARE(HtmlWriter::displayable(text), shown);
 }
 
 void ReportTest::pageIsWellFormedAndEscapesEverything()
@@ -331,7 +332,7 @@ void ReportTest::pageIsWellFormedAndEscapesEverything()
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     const QString allText = texts.join(QString());
-    QVERIFY(allText.contains(page::displayable(hostile)));
+    QVERIFY(allText.contains(HtmlWriter::displayable(hostile)));
     QVERIFY(allText.contains(QStringLiteral("<img src=x onerror=alert(2)>")));
     QVERIFY(allText.contains(QStringLiteral("</td></tr></table>")));
     QVERIFY(allText.contains(QStringLiteral("<evil>/send.txt")));
