@@ -125,8 +125,15 @@ QString restoreReferences(const QString& text)
             continue;
         }
         restored.append(QStringView(text).mid(copied, from - copied));
+        // Built by hand: a UTF-32 decoder would take U+FEFF for a byte-order
+        // mark and drop it.
         const char32_t codePoint = reference->first;
-        restored.append(QStringView(QString::fromUcs4(&codePoint, 1)));
+        if (QChar::requiresSurrogates(codePoint)) {
+            restored.append(QChar(QChar::highSurrogate(codePoint)));
+            restored.append(QChar(QChar::lowSurrogate(codePoint)));
+        } else {
+            restored.append(QChar(char16_t(codePoint)));
+        }
         from += reference->second;
         copied = from;
     }

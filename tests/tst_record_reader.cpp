@@ -107,7 +107,7 @@ QString randomText(QRandomGenerator& random, int maxLines)
 {
     static const QString alphabet = QString::fromUtf8("abcdefghijklmnopqrstuvwxyz ABC 0123456789 .,;:!?()=+-*/^_<>&\"'#%\t"
                                                       "\u00e9\u00fc\u00b0\u00b2\u00b5\u20ac\u2030\u0394\u03c0\u03bb"
-                                                      "\u2248\u221a\u6f22\u0416\u00ad\u00a0");
+                                                      "\u2248\u221a\u6f22\u0416\u00ad\u00a0\ufeff");
     static const QString emoji = QString::fromUtf8("\xf0\x9f\x98\x80");
     QStringList lines;
     const int count = random.bounded(1, maxLines + 1);
@@ -148,6 +148,7 @@ void RecordReaderTest::references_data()
     QTest::newRow("delta") << QByteArray("&#916;T") << QStringLiteral("\u0394T");
     QTest::newRow("emoji") << QByteArray("&#128512;") << QString::fromUtf8("\xf0\x9f\x98\x80");
     QTest::newRow("two in a row") << QByteArray("&#960;&#955;") << QStringLiteral("\u03c0\u03bb");
+    QTest::newRow("zero-width no-break space first") << QByteArray("&#65279;x") << QStringLiteral("\ufeffx");
     QTest::newRow("Windows-1252 bytes") << QByteArray("\x80 \xe9\xb2") << QStringLiteral("\u20ac \u00e9\u00b2");
     QTest::newRow("a character the code page holds stays typed") << QByteArray("&#65;&#233;") << QStringLiteral("&#65;&#233;");
     QTest::newRow("leading zero stays") << QByteArray("&#0916;") << QStringLiteral("&#0916;");
