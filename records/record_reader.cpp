@@ -6,7 +6,10 @@
 #include <QStringConverter>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 namespace record_reader {
 namespace {
@@ -16,7 +19,7 @@ using namespace record_lines;
 // A multi-line header line from an instructor's bank may run to this many
 // lines before the course and the date.
 constexpr qsizetype maxHeaderLines = 64;
-constexpr qsizetype ruleLength = 49;
+constexpr qsizetype ruleLength = closingRule.size();
 
 QByteArrayView view(QLatin1String text)
 {
@@ -115,7 +118,8 @@ struct Line {
 
 class Reader {
 public:
-    explicit Reader(QByteArrayView bytes);
+    // Windows-1252, or the encoding of a byte-order mark at the start.
+    Reader(QByteArrayView bytes, std::optional<QStringConverter::Encoding> marked);
     Records read();
 
 private:
@@ -148,14 +152,13 @@ private:
     QString date_;
 };
 
-Reader::Reader(QByteArrayView bytes)
+Reader::Reader(QByteArrayView bytes, std::optional<QStringConverter::Encoding> marked)
 {
-    const auto encoding = QStringConverter::encodingForData(bytes);
-    if (encoding == QStringConverter::Utf8) {
+    if (marked == QStringConverter::Utf8) {
         utf8_ = true;
         bytes_ = bytes.sliced(3);
-    } else if (encoding) {
-        QStringDecoder decoder(*encoding);
+    } else if (marked) {
+        QStringDecoder decoder(*marked);
         converted_ = QString(decoder(bytes)).toUtf8();
         utf8_ = true;
         bytes_ = converted_;
@@ -413,7 +416,20 @@ void Reader::markUnreadable(qsizetype i)
 
 Records read(QByteArrayView bytes)
 {
-    return Reader(bytes).read();
+    // A code line of random characters may begin with the bytes of a
+    // byte-order mark (about one send file in ten thousand begins with
+    // "\xff\xfe"), so a mark is believed only when the rest agrees: valid
+    // UTF-8 after a UTF-8 mark; after another mark, a reading that makes out
+    // at least as many records as Windows-1252 does.
+    const auto marked = QStringConverter::encodingForData(bytes);
+    if (marked == QStringConverter::Utf8)
+        return Reader(bytes, bytes.sliced(3).isValidUtf8() ? marked : std::nullopt).read();
+    Records plain = Reader(bytes, std::nullopt).read();
+    if (!marked)
+        return plain;
+    Records byMark = Reader(bytes, marked).read();
+    const auto recordCount = [](const Records& r) { return r.openings.size() + r.entries.size(); };
+    return recordCount(byMark) >= recordCount(plain) ? byMark : plain;
 }
 
 }  // namespace record_reader

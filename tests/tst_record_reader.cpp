@@ -65,10 +65,11 @@ struct TickingClock {
 };
 
 QByteArray opening(const QString& number, const QString& header = QStringLiteral("011.  `query 1"),
-                   const QString& date = QStringLiteral("12-07-2026"))
+                   const QString& date = QStringLiteral("12-07-2026"),
+                   const QByteArray& codeLine = QByteArray("\xa3\x9c\xf0kZ\x81\xff\x76", 8))
 {
     record_lines::Opening record;
-    record.codeLine = QByteArray("\xa3\x9c\xf0kZ\x81\xff\x76", 8);
+    record.codeLine = codeLine;
     record.assignmentNumber = number;
     record.headerLine = header;
     record.courseName = QStringLiteral("Physics II");
@@ -391,7 +392,14 @@ void RecordReaderTest::lineEndsAndEncodings_data()
     QTest::newRow("LF") << lf << typed;
     QTest::newRow("CR") << cr << typed;
     QTest::newRow("UTF-8 with its mark") << utf8 << typed;
+    QTest::newRow("UTF-8 with its mark, an opening first")
+        << QByteArray("\xef\xbb\xbf") + record_encoding::decode(opening(QStringLiteral("011")) + written).toUtf8() << typed;
     QTest::newRow("UTF-16 with its mark") << utf16 << typed;
+    // Code lines are random characters from codes 66 to 255.
+    QTest::newRow("code line starting like a UTF-16 mark")
+        << opening(QStringLiteral("011"), QStringLiteral("h"), QStringLiteral("12-07-2026"), "\xff\xfe\xe9z") + written << typed;
+    QTest::newRow("code line starting like a UTF-8 mark")
+        << opening(QStringLiteral("011"), QStringLiteral("h"), QStringLiteral("12-07-2026"), "\xef\xbb\xbfz") + written << typed;
 }
 
 void RecordReaderTest::lineEndsAndEncodings()
@@ -403,7 +411,7 @@ void RecordReaderTest::lineEndsAndEncodings()
     QCOMPARE(records.entries.size(), std::size_t(1));
     QCOMPARE(records.entries[0].text, text);
     QCOMPARE(records.entries[0].time, QStringLiteral("14:00:01"));
-    QCOMPARE(records.lineCount, qsizetype(8));
+    QCOMPARE(records.lineCount, qsizetype(records.openings.empty() ? 8 : 13));
 }
 
 QTEST_GUILESS_MAIN(RecordReaderTest)
