@@ -417,10 +417,10 @@ void Reader::markUnreadable(qsizetype i)
 Records read(QByteArrayView bytes)
 {
     // A code line of random characters may begin with the bytes of a
-    // byte-order mark (about one send file in ten thousand begins with
-    // "\xff\xfe"), so a mark is believed only when the rest agrees: valid
-    // UTF-8 after a UTF-8 mark; after another mark, a reading that makes out
-    // at least as many records as Windows-1252 does.
+    // byte-order mark (about one send file in twenty thousand begins with
+    // "\xff\xfe" or "\xfe\xff"), so a mark is believed only when the rest
+    // agrees: valid UTF-8 after a UTF-8 mark; after another mark, a reading
+    // that makes out at least as many records as Windows-1252 does.
     const auto marked = QStringConverter::encodingForData(bytes);
     if (marked == QStringConverter::Utf8)
         return Reader(bytes, bytes.sliced(3).isValidUtf8() ? marked : std::nullopt).read();
