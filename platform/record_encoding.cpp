@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -104,7 +105,12 @@ QString decode(QByteArrayView bytes)
 
 bool holds(char32_t codePoint)
 {
-    return codePoint < 0x80 || !encodeCodePoint(codePoint).isEmpty();
+    // From the byte table rather than the encoder's cache, so that readers
+    // on several threads may ask.
+    if (codePoint < 0x80)
+        return true;
+    const auto& characters = byteCharacters();
+    return std::find(characters.begin(), characters.end(), codePoint) != characters.end();
 }
 
 QString restoreReferences(const QString& text)

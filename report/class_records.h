@@ -27,7 +27,8 @@ struct ClassRecords {
     qsizetype notes = 0;
 };
 
-// Reads every file found; one file's bytes are held only while it is read.
+// Reads every file found, several at once; a file's bytes are held only
+// while it is read.
 ClassRecords read(const inputs::Found& found);
 
 // A record's date and time in seconds from a fixed day; the time alone when

@@ -10,6 +10,8 @@
 #include <QSaveFile>
 
 #include <functional>
+#include <optional>
+#include <thread>
 
 namespace report_run {
 namespace {
@@ -23,15 +25,14 @@ struct Options {
 };
 
 // Writes the whole output under a temporary name and renames it at the end,
-// so a failed run leaves no half-written page or spreadsheet behind.
-bool writeOutput(const QString& path, const std::function<bool(QIODevice&)>& write, QTextStream& err)
+// so a failed run leaves no half-written page or spreadsheet behind. Returns
+// the message for a failure.
+std::optional<QString> writeOutput(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !write(file) || !file.commit()) {
-        err << programName << ": cannot write " << path << ": " << file.errorString() << Qt::endl;
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || !write(file) || !file.commit())
+        return programName + QStringLiteral(": cannot write ") + path + QStringLiteral(": ") + file.errorString();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -86,16 +87,30 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return Failed;
     }
 
-    bool written = true;
+    if (options.page.isEmpty() && options.csv.isEmpty()) {
+        out << summary::text(records) << Qt::flush;
+        return Written;
+    }
+    // The spreadsheet is written on a thread of its own while the page is.
+    std::optional<QString> csvFailure;
+    std::thread csvWriter;
+    if (!options.csv.isEmpty()) {
+        csvWriter = std::thread([&] {
+            csvFailure = writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(records, device); });
+        });
+    }
+    std::optional<QString> pageFailure;
     if (!options.page.isEmpty()) {
         const page::Details details{QCoreApplication::applicationVersion()};
-        written = writeOutput(options.page, [&](QIODevice& device) { return page::write(records, details, device); }, err) && written;
+        pageFailure = writeOutput(options.page, [&](QIODevice& device) { return page::write(records, details, device); });
     }
-    if (!options.csv.isEmpty())
-        written = writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(records, device); }, err) && written;
-    if (options.page.isEmpty() && options.csv.isEmpty())
-        out << summary::text(records) << Qt::flush;
-    return written ? Written : Failed;
+    if (csvWriter.joinable())
+        csvWriter.join();
+    for (const auto& failure : {pageFailure, csvFailure}) {
+        if (failure)
+            err << *failure << Qt::endl;
+    }
+    return pageFailure || csvFailure ? Failed : Written;
 }
 
 }  // namespace report_run
