@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 namespace page {
@@ -55,14 +56,17 @@ std::optional<int> scaleValue(const QString& rating)
     return value;
 }
 
+// The course that most openings name.
 QString courseOf(const ClassRecords& records)
 {
     QHash<QString, int> counts;
     QString most;
     for (const auto& file : records.files) {
         for (const auto& opening : file.records.openings) {
+            if (opening.courseName.isEmpty())
+                continue;
             const int count = ++counts[opening.courseName];
-            if (count > counts.value(most) && !opening.courseName.isEmpty())
+            if (count > counts.value(most))
                 most = opening.courseName;
         }
     }
