@@ -90,6 +90,7 @@ private slots:
     void displayable();
     void pageIsWellFormedAndEscapesEverything();
     void pageListsProblemsAndEmptyFiles();
+    void pageTitleNamesTheCourse();
     void problemLinesNameFileAndLine();
     void summaryCountsPerAssignment();
     void duration_data();
@@ -363,6 +364,16 @@ void ReportTest::pageListsProblemsAndEmptyFiles()
     QVERIFY(html.contains(QLatin1String("<td class=\"file\">carl/<wbr/>send_1207.txt</td><td>empty</td>")));
     QVERIFY(html.contains(QLatin1String("<td class=\"file\">dora/<wbr/>send_1207.txt</td><td>2 lines, none of them a record</td>")));
     QCOMPARE(html.count(QLatin1String("<article class=\"item\">")), 4);  // rod, rod answer, pane; block
+}
+
+void ReportTest::pageTitleNamesTheCourse()
+{
+    SendFile whole;
+    whole.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"));
+    const QByteArray cut = whole.bytes().left(whole.bytes().indexOf("Physics"));
+    QVERIFY(pageOf(classOf({{"a.txt", cut}, {"b.txt", whole.bytes()}}))
+                .contains(QStringLiteral("<title>Record report \u2014 Physics II</title>")));
+    QVERIFY(pageOf(classOf({{"a.txt", cut}})).contains(QLatin1String("<title>Record report</title>")));
 }
 
 void ReportTest::problemLinesNameFileAndLine()
