@@ -33,20 +33,30 @@ MainForm::MainForm(Platform& platform, QWidget* parent) : QWidget(parent), platf
 
 void MainForm::wireEvents()
 {
-    const std::pair<QPushButton*, void (MainForm::*)()> clicks[] = {
-        {ui.cmdNextQuestion, &MainForm::cmdNextQuestion_Click},
-        {ui.cmd_enter_response, &MainForm::cmd_enter_response_Click},
-        {ui.cmd_clr_answer, &MainForm::cmd_clr_answer_Click},
-        {ui.cmd_save_as_notes, &MainForm::cmd_save_as_notes_Click},
-        {ui.cmd_display_note_file, &MainForm::cmd_display_note_file_Click},
-        {ui.cmd_displayCumulativeText, &MainForm::cmd_displayCumulativeText_Click},
-        {ui.cmd_quit, &MainForm::cmd_quit_Click},
-        {ui.cmd_next_picture, &MainForm::cmd_next_picture_Click},
-        {ui.cmd_copy_picture, &MainForm::cmd_copy_picture_Click},
-        {ui.cmd_pend_exp, &MainForm::cmd_pend_exp_Click},
+    struct Click {
+        QPushButton* button;
+        void (MainForm::*handler)();
+        AfterError afterError;
     };
-    for (const auto& [button, handler] : clicks)
-        connect(button, &QPushButton::clicked, this, [this, handler = handler] { guarded([&] { (this->*handler)(); }); });
+    // The record files' handlers fail only on a file, before they change
+    // anything: what the student typed stays, to be recorded once the file
+    // can be written.
+    const Click clicks[] = {
+        {ui.cmdNextQuestion, &MainForm::cmdNextQuestion_Click, AfterError::EndProgram},
+        {ui.cmd_enter_response, &MainForm::cmd_enter_response_Click, AfterError::KeepRunning},
+        {ui.cmd_clr_answer, &MainForm::cmd_clr_answer_Click, AfterError::EndProgram},
+        {ui.cmd_save_as_notes, &MainForm::cmd_save_as_notes_Click, AfterError::KeepRunning},
+        {ui.cmd_display_note_file, &MainForm::cmd_display_note_file_Click, AfterError::KeepRunning},
+        {ui.cmd_displayCumulativeText, &MainForm::cmd_displayCumulativeText_Click, AfterError::KeepRunning},
+        {ui.cmd_quit, &MainForm::cmd_quit_Click, AfterError::EndProgram},
+        {ui.cmd_next_picture, &MainForm::cmd_next_picture_Click, AfterError::EndProgram},
+        {ui.cmd_copy_picture, &MainForm::cmd_copy_picture_Click, AfterError::EndProgram},
+        {ui.cmd_pend_exp, &MainForm::cmd_pend_exp_Click, AfterError::EndProgram},
+    };
+    for (const Click& click : clicks) {
+        connect(click.button, &QPushButton::clicked, this,
+                [this, click] { guarded([&] { (this->*click.handler)(); }, click.afterError); });
+    }
     connect(&tmr_pend_exp, &QTimer::timeout, this, [this] { guarded([this] { tmr_pend_exp_Timer(); }); });
 }
 
@@ -61,6 +71,12 @@ void MainForm::finish(int status)
     exitStatus_ = status;
     tmr_pend_exp.stop();
     platform_.quit(status);
+}
+
+QString MainForm::keptTextAdvice()
+{
+    return QStringLiteral("What you typed is still in the answer box: press the button again once the cause is "
+                          "put right, or copy the text somewhere safe.");
 }
 
 void MainForm::fillWindowBox(double x1, double y1, double x2, double y2, const QColor& color)

@@ -32,11 +32,16 @@ public:
     bool hasEnded() const { return ended_; }
     int exitStatus() const { return exitStatus_; }
 
-    // Runs one event handler under the guard that turns a program end or an
-    // error into the end of the program. Once the program has ended, no
-    // further handler runs.
+    // What the guard does after it has shown an error. A handler that keeps
+    // the program running changes nothing before its last step that can
+    // fail, so the student can press again once the cause is put right.
+    enum class AfterError { EndProgram, KeepRunning };
+
+    // Runs one event handler under the guard that turns a program end into
+    // the end of the program and shows every error. Once the program has
+    // ended, no further handler runs.
     template <typename Handler>
-    void guarded(Handler&& handler);
+    void guarded(Handler&& handler, AfterError afterError = AfterError::EndProgram);
 
     // Fields shared by the procedures.
     TextBank QuestionBank;
@@ -105,6 +110,7 @@ private:
     record_lines::Clock recordClock();
     void drawSteps(const std::vector<DrawStep>& steps);
     void finish(int status);
+    static QString keptTextAdvice();
 
     Platform& platform_;
     QImage background_;
@@ -115,7 +121,7 @@ private:
 };
 
 template <typename Handler>
-void MainForm::guarded(Handler&& handler)
+void MainForm::guarded(Handler&& handler, AfterError afterError)
 {
     if (ended_)
         return;
@@ -124,13 +130,18 @@ void MainForm::guarded(Handler&& handler)
     } catch (const ProgramEnd& end) {
         finish(end.status);
     } catch (const DrillError& error) {
-        platform_.errorBox(error.message());
+        if (afterError == AfterError::KeepRunning) {
+            platform_.errorBox(error.text() + QLatin1Char(' ') + keptTextAdvice());
+            return;
+        }
+        platform_.errorBox(error.text());
         finish(1);
     } catch (const std::bad_alloc&) {
-        platform_.errorBox(QStringLiteral("Error 7: The computer ran out of memory."));
+        platform_.errorBox(QStringLiteral("The computer ran out of memory, and the program has to stop."));
         finish(1);
     } catch (const std::exception& error) {
-        platform_.errorBox(QStringLiteral("Error 51: %1").arg(QString::fromLocal8Bit(error.what())));
+        platform_.errorBox(QStringLiteral("The program met a problem it cannot recover from, and has to stop: %1.")
+                               .arg(QString::fromLocal8Bit(error.what())));
         finish(1);
     }
 }

@@ -10,8 +10,7 @@ void MainForm::openAssignment()
     QString line;
     while (!isHeaderLine(line, assignmentNumber)) {
         if (!TextBank::holds(lineIndex + 1)) {
-            throw DrillError(DrillError::NoSuchAssignment,
-                             QStringLiteral("The question bank has no assignment \"%1\". The assignments are %2.")
+            throw DrillError(QStringLiteral("The question bank has no assignment \"%1\". The assignments are %2.")
                                  .arg(assignmentNumber, assignmentsIn(QuestionBank).join(QStringLiteral(", "))));
         }
         lineIndex += 1;
@@ -24,6 +23,8 @@ void MainForm::openAssignment()
     record.headerLine = line;
     record.courseName = courseName;
     record.codeNumber = codeNumber;
-    platform_.appendToFile(masterFileName, record_lines::openingRecord(record, platform_.dateText()));
-    platform_.appendToFile(sendFileName, record_lines::openingRecord(record, platform_.dateText()));
+    // The date is read for each file, the master file's first.
+    const QByteArray master = record_lines::openingRecord(record, platform_.dateText());
+    const QByteArray send = record_lines::openingRecord(record, platform_.dateText());
+    platform_.appendRecord({{masterFileName, master}, {sendFileName, send}});
 }

@@ -5,8 +5,7 @@
 void TextBank::checkIndex(long long index)
 {
     if (!holds(index))
-        throw DrillError(DrillError::BankIndexOutOfRange,
-                         QStringLiteral("Question bank slot %1 does not exist (slots run from 0 to %2).")
+        throw DrillError(QStringLiteral("Question bank slot %1 does not exist (slots run from 0 to %2).")
                              .arg(index)
                              .arg(LastSlot));
 }

@@ -127,8 +127,8 @@ void checkTextRules(const QString& item, const QByteArray& raw)
         numbered.line({item, number});
         require(std::isfinite(number), "an endless number was written");
         require(numbered.column() == 1 && numbered.bytes().endsWith("\r\n"), "a closed line left open");
-    } catch (const DrillError& error) {
-        require(!std::isfinite(number) && error.number() == DrillError::Overflow, "a finite number was refused");
+    } catch (const DrillError&) {
+        require(!std::isfinite(number), "a finite number was refused");
     }
 }
 
@@ -203,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (switches & 8) {
         form.guarded([&] { form.openAssignment(); });
         if (form.hasEnded()) {
-            require(platform.errors.size() == 1 && platform.errors.first().startsWith(QStringLiteral("Error 10:")),
+            require(platform.errors.size() == 1 && platform.errors.first().contains(QStringLiteral("has no assignment")),
                     "the header search failed other than by a missing assignment");
             return 0;
         }

@@ -13,7 +13,11 @@ public:
     QString inputBox(const QString&) override { return answers.isEmpty() ? QString() : answers.takeFirst(); }
     void errorBox(const QString& text) override { errors.append(text); }
 
-    void appendToFile(const QString& path, const QByteArray& bytes) override { files[path] += bytes; }
+    void appendRecord(const std::vector<RecordPart>& parts) override
+    {
+        for (const RecordPart& part : parts)
+            files[part.path] += part.bytes;
+    }
     QByteArray readFile(const QString& path) override { return files.value(path); }
     void makeFolder(const QString&) override {}
 

@@ -161,7 +161,9 @@ void checkRoundTrip(const QByteArray& description)
                 entry.ratingKind = record_reader::RatingKind::SelfCritique;
                 entry.rating = third;
             }
-            send += record_lines::responseRecord(record, clock(time)).send;
+            record.masterTime = time;
+            record.sendTime = time;
+            send += record_lines::responseRecord(record).send;
             expected.append(describe(entry));
         }
     }

@@ -4,6 +4,14 @@
 #include <QImage>
 #include <QString>
 
+#include <vector>
+
+// One file's share of a record: the bytes that the record appends to it.
+struct RecordPart {
+    QString path;
+    QByteArray bytes;
+};
+
 // Every effect of the program on the world goes through this interface, so
 // that tests can script the dialogs, fix the clock and seed the random numbers.
 class Platform {
@@ -15,9 +23,13 @@ public:
     // Modal message box with one OK button.
     virtual void errorBox(const QString& text) = 0;
 
-    // Appends the bytes in one write and syncs them to disk; a missing file is
-    // created. Throws DrillError naming the file and the system's reason.
-    virtual void appendToFile(const QString& path, const QByteArray& bytes) = 0;
+    // Appends a record to every one of its files or to none: each file gets
+    // its bytes in one write, synced to disk; missing files are created. On
+    // failure every file holds what it held before, and DrillError names the
+    // file and the system's reason. A record that an earlier run left
+    // unfinished is completed first; any of its files that has changed since
+    // is left alone and named in a message box.
+    virtual void appendRecord(const std::vector<RecordPart>& parts) = 0;
     // The whole file; a file that does not exist reads as empty.
     virtual QByteArray readFile(const QString& path) = 0;
     // Creates the folder and its parents; every failure is ignored.

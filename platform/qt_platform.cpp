@@ -20,9 +20,11 @@ void QtPlatform::errorBox(const QString& text)
     box.exec();
 }
 
-void QtPlatform::appendToFile(const QString& path, const QByteArray& bytes)
+void QtPlatform::appendRecord(const std::vector<RecordPart>& parts)
 {
-    file_access::appendBytes(path, bytes);
+    const QStringList leftAlone = file_access::appendRecord(parts);
+    if (!leftAlone.isEmpty())
+        errorBox(file_access::leftAloneNotice(leftAlone));
 }
 
 QByteArray QtPlatform::readFile(const QString& path)

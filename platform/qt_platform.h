@@ -9,7 +9,7 @@ public:
     QString inputBox(const QString& prompt) override;
     void errorBox(const QString& text) override;
 
-    void appendToFile(const QString& path, const QByteArray& bytes) override;
+    void appendRecord(const std::vector<RecordPart>& parts) override;
     QByteArray readFile(const QString& path) override;
     void makeFolder(const QString& path) override;
 

@@ -116,7 +116,7 @@ QString leadingNumberPlusOne(const QString& text)
 QString numberText(double value)
 {
     if (!std::isfinite(value))
-        throw DrillError(DrillError::Overflow, QStringLiteral("A number is too large to be used."));
+        throw DrillError(QStringLiteral("A number is too large to be used."));
     if (value == 0.0)
         return QStringLiteral("0");
     if (value == std::trunc(value) && std::fabs(value) < 1e18)

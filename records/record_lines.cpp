@@ -54,7 +54,7 @@ QByteArray openingRecord(const Opening& record, const QString& date)
     return file.bytes();
 }
 
-ResponseFiles responseRecord(const Response& record, const Clock& clock)
+ResponseFiles responseRecord(const Response& record)
 {
     LineWriter master;
     LineWriter send;
@@ -63,8 +63,8 @@ ResponseFiles responseRecord(const Response& record, const Clock& clock)
         send.line({text});
     };
     both(openingRule);
-    timeLine(master, clock.time());
-    timeLine(send, clock.time());
+    timeLine(master, record.masterTime);
+    timeLine(send, record.sendTime);
     questionNumberLine(master, questionValue(record.assignmentNumber));
     both(code(record.currentLine, record.codeNumber));
     both(openingRule);

@@ -50,7 +50,11 @@ struct Opening {
 };
 QByteArray openingRecord(const Opening& record, const QString& date);
 
+// A response's time lines are read at the press, the master file's first,
+// before any rating dialog.
 struct Response {
+    QString masterTime;
+    QString sendTime;
     QString currentLine;
     QString response;
     QString assignmentNumber;
@@ -61,7 +65,7 @@ struct ResponseFiles {
     QByteArray master;
     QByteArray send;
 };
-ResponseFiles responseRecord(const Response& record, const Clock& clock);
+ResponseFiles responseRecord(const Response& record);
 
 struct Notes {
     QString currentLine;

@@ -43,10 +43,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     parser.setApplicationDescription(QStringLiteral(
         "Reads the record files of the drill program (send, master or notes files, or folders searched for *.txt, "
         "one file per student) and writes one page with every response, note, rating and time, a spreadsheet with one "
-        "row per response or note, or, without -o and --csv, a short summary.\n\n"
-        "Exit status: 0 when the report was written, also when some input could not be read (each such file or line "
-        "is named on standard error); 1 when no input could be read at all or an output cannot be written; 2 on a "
-        "usage error."));
+        "row per response or note, or, without -o and --csv, a short summary."));
     const QCommandLineOption pageOption({QStringLiteral("o"), QStringLiteral("output")},
                                         QStringLiteral("Write the report page (HTML) to <REPORT.html>."),
                                         QStringLiteral("REPORT.html"));

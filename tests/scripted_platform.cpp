@@ -6,6 +6,7 @@
 QString ScriptedPlatform::inputBox(const QString& prompt)
 {
     prompts.append(prompt);
+    now = now.addSecs(dialogSeconds);
     if (answers.empty())
         return {};
     QString answer = answers.front();
@@ -18,9 +19,11 @@ void ScriptedPlatform::errorBox(const QString& text)
     errors.append(text);
 }
 
-void ScriptedPlatform::appendToFile(const QString& path, const QByteArray& bytes)
+void ScriptedPlatform::appendRecord(const std::vector<RecordPart>& parts)
 {
-    file_access::appendBytes(path, bytes);
+    const QStringList leftAlone = file_access::appendRecord(parts);
+    if (!leftAlone.isEmpty())
+        errorBox(file_access::leftAloneNotice(leftAlone));
 }
 
 QByteArray ScriptedPlatform::readFile(const QString& path)

@@ -18,7 +18,7 @@ public:
     QString inputBox(const QString& prompt) override;
     void errorBox(const QString& text) override;
 
-    void appendToFile(const QString& path, const QByteArray& bytes) override;
+    void appendRecord(const std::vector<RecordPart>& parts) override;
     QByteArray readFile(const QString& path) override;
     void makeFolder(const QString& path) override;
 
@@ -42,8 +42,10 @@ public:
     QStringList foldersMade;
 
     QDateTime now{QDate(2026, 12, 7), QTime(14, 2, 0)};
-    // Seconds that the clock moves on at every reading of the date or time.
+    // Seconds that the clock moves on at every reading of the date or time,
+    // and while each input dialog is open.
     int tickSeconds = 0;
+    int dialogSeconds = 0;
 
     std::deque<float> randomValues;  // used first, then the seeded sequence
     RandomSequence random{12345};

@@ -39,7 +39,9 @@ SendFile& SendFile::respond(const QString& item, const QString& text, const std:
     record.currentLine = item;
     record.response = text;
     record.ratingLine = ratingLine;
-    bytes_ += record_lines::responseRecord(record, {[this] { return date_; }, [this] { return time_; }}).send;
+    record.masterTime = time_;
+    record.sendTime = time_;
+    bytes_ += record_lines::responseRecord(record).send;
     return *this;
 }
 

@@ -154,7 +154,7 @@ void OpeningTest::unknownAssignmentTouchesNoFile()
     QCOMPARE(f.platform.exitStatus.value_or(-1), 1);
     QCOMPARE(f.platform.errors.size(), 1);
     QCOMPARE(f.platform.errors.first(),
-             QStringLiteral("Error 10: The question bank has no assignment \"021\". The assignments are 011, 012, "
+             QStringLiteral("The question bank has no assignment \"021\". The assignments are 011, 012, "
                             "013, 014, 015, 016, 017, 018, 019, 020."));
     QVERIFY(!QFileInfo::exists(form.masterFileName));
     QVERIFY(!QFileInfo::exists(form.sendFileName));

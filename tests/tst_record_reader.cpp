@@ -85,7 +85,10 @@ record_lines::ResponseFiles response(const QString& item, const QString& text, s
     record.response = text;
     record.assignmentNumber = QStringLiteral("011");
     record.ratingLine = ratingLine;
-    return record_lines::responseRecord(record, (clock ? clock : &own)->clock());
+    const record_lines::Clock times = (clock ? clock : &own)->clock();
+    record.masterTime = times.time();
+    record.sendTime = times.time();
+    return record_lines::responseRecord(record);
 }
 
 record_lines::NotesFiles notes(const QString& item, const QString& text, TickingClock* clock = nullptr)
@@ -249,7 +252,10 @@ void RecordReaderTest::roundTrip()
                 record.ratingLine = record_lines::confidenceLine(value);
             else if (rating == 2)
                 record.ratingLine = record_lines::selfCritiqueLine(value);
-            const auto files = record_lines::responseRecord(record, clock.clock());
+            const record_lines::Clock times = clock.clock();
+            record.masterTime = times.time();
+            record.sendTime = times.time();
+            const auto files = record_lines::responseRecord(record);
             master += files.master;
             send += files.send;
             const auto line = [&](int file, const QString& questionNumber) {

@@ -63,7 +63,8 @@ private slots:
     void clearAnswerTouchesNothingElse();
     void quitEndsAtOnce();
     void largeResponseIsKeptWhole();
-    void failedWriteKeepsEarlierBytes();
+    void timeLinesShowThePressNotTheRating_data();
+    void timeLinesShowThePressNotTheRating();
 };
 
 void RecordsTest::printZones_data()
@@ -401,24 +402,31 @@ void RecordsTest::largeResponseIsKeptWhole()
     QVERIFY(afterOpening(form.sendFileName).contains("RESPONSE -->  \r\n" + big.toLatin1() + "\r\n" + closingRule));
 }
 
-void RecordsTest::failedWriteKeepsEarlierBytes()
+void RecordsTest::timeLinesShowThePressNotTheRating_data()
 {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("confidence") << "`qA question";
+    QTest::newRow("self-critique") << "`aAn answer";
+}
+
+void RecordsTest::timeLinesShowThePressNotTheRating()
+{
+    QFETCH(QString, item);
     FormFixture f;
     MainForm& form = f.start();
-    const QByteArray master = FormFixture::bytesOf(form.masterFileName);
-    // The send file is replaced by a folder: the record reaches the master
-    // file, then the send file fails with a clear message and status 1.
-    QFile::remove(form.sendFileName);
-    QDir().mkdir(form.sendFileName);
-    f.typeAnswer(QStringLiteral("lost?"));
+    f.useBank({item});
+    form.ui.cmdNextQuestion->click();
+    f.typeAnswer(QStringLiteral("my answer"));
+    f.platform.answers.push_back(QStringLiteral("2"));
+    // The clock moves a second at every reading and two minutes while the
+    // student thinks over the rating.
+    f.platform.now = QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9));
+    f.platform.tickSeconds = 1;
+    f.platform.dialogSeconds = 120;
     form.ui.cmd_enter_response->click();
-    QVERIFY(form.hasEnded());
-    QCOMPARE(f.platform.exitStatus.value_or(-1), 1);
-    QCOMPARE(f.platform.errors.size(), 1);
-    QVERIFY(f.platform.errors.first().contains(form.sendFileName));
-    QVERIFY(f.platform.errors.first().contains(QStringLiteral("Is a directory")));
-    QVERIFY(FormFixture::bytesOf(form.masterFileName).startsWith(master));
-    QVERIFY(FormFixture::bytesOf(form.masterFileName).endsWith("lost?\r\n" + closingRule + "\r\n"));
+    QCOMPARE(f.platform.prompts.size(), 4);
+    QVERIFY(afterOpening(form.masterFileName).startsWith(openingRule + "\r\n" + timeLine("14:05:09") + "\r\n\r\n"));
+    QVERIFY(afterOpening(form.sendFileName).startsWith(openingRule + "\r\n" + timeLine("14:05:10") + item.mid(2).toLatin1()));
 }
 
 QTEST_MAIN(RecordsTest)

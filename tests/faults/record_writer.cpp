@@ -20,11 +20,19 @@
 //
 //   record_writer display notes|send
 //     Starts the same way, then presses display notes or display SEND file.
+//     Exits with 1 if an error was shown, 2 if the program ended.
 //
 //   record_writer direct PATH LENGTH COUNT
 //     Long records without the window: record_lines composes a response of
 //     LENGTH characters and file_access appends it to PATH, as the window
 //     does. Prints "ready SIZE" with the record's size in bytes.
+//
+//   record_writer crash opening|response|note STOP
+//     Runs as "window 1" does and, after the opening record, records one
+//     response or one note, typedText(1, 0). Kills itself with SIGKILL at
+//     the STOP-th crash point of the file layer (every sync of a record file
+//     or a journal, and every removal of a journal), counted from its start;
+//     0 never stops.
 #include "app/main_form.h"
 #include "platform/file_access.h"
 #include "platform/text_box.h"
@@ -34,12 +42,21 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+int crashPointsLeft = 0;
+
+void stopAtTheChosenCrashPoint()
+{
+    if (--crashPointsLeft == 0)
+        ::raise(SIGKILL);
+}
 
 // Says "ready" on standard output, or writes one byte to `readyPipe`.
 int runWindow(int child, int count, int notesEvery, int readyPipe = -1)
@@ -54,15 +71,15 @@ int runWindow(int child, int count, int notesEvery, int readyPipe = -1)
     } else if (::write(readyPipe, "r", 1) != 1 || ::close(readyPipe) != 0) {
         return 3;
     }
-    for (int n = 0; !form.hasEnded() && (count < 0 || n < count); ++n) {
+    for (int n = 0; !form.hasEnded() && platform.errors.isEmpty() && (count < 0 || n < count); ++n) {
         text_box::setText(form.ui.txt_answer, record_check::typedText(child, n));
         if (notesEvery > 0 && n % notesEvery == notesEvery - 1)
             form.ui.cmd_save_as_notes->click();
         else
             form.ui.cmd_enter_response->click();
     }
-    if (form.hasEnded()) {
-        std::fprintf(stderr, "the writer ended: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
+    if (form.hasEnded() || !platform.errors.isEmpty()) {
+        std::fprintf(stderr, "the writer failed: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
         return 1;
     }
     return 0;
@@ -115,6 +132,15 @@ int serve(int notesEvery)
     return 0;
 }
 
+int runCrash(const QString& kind, int stopAt)
+{
+    crashPointsLeft = stopAt;
+    if (stopAt > 0)
+        file_access::setCrashPointHook(stopAtTheChosenCrashPoint);
+    const bool opening = kind == QStringLiteral("opening");
+    return runWindow(1, opening ? 0 : 1, kind == QStringLiteral("note") ? 1 : 0);
+}
+
 int runDisplay(const QString& which)
 {
     ScriptedPlatform platform;
@@ -125,27 +151,27 @@ int runDisplay(const QString& which)
         form.ui.cmd_display_note_file->click();
     else
         form.ui.cmd_displayCumulativeText->click();
-    if (form.hasEnded()) {
-        std::fprintf(stderr, "the writer ended: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
-        return 1;
-    }
-    return 0;
+    if (!platform.errors.isEmpty())
+        std::fprintf(stderr, "the display failed: %s\n", qPrintable(platform.errors.join(QStringLiteral("; "))));
+    if (form.hasEnded())
+        return 2;
+    return platform.errors.isEmpty() ? 0 : 1;
 }
 
 int runDirect(const QString& path, int length, int count)
 {
     record_lines::Response record;
+    record.masterTime = QStringLiteral("14:02:00");
     record.response = QString(length, u'x');
     record.assignmentNumber = QStringLiteral("011");
-    const record_lines::Clock clock{[] { return QStringLiteral("12-07-2026"); }, [] { return QStringLiteral("14:02:00"); }};
-    const QByteArray bytes = record_lines::responseRecord(record, clock).master;
+    const QByteArray bytes = record_lines::responseRecord(record).master;
     std::printf("ready %lld\n", static_cast<long long>(bytes.size()));
     std::fflush(stdout);
     try {
         for (int n = 0; count < 0 || n < count; ++n)
-            file_access::appendBytes(path, bytes);
+            file_access::appendRecord({{path, bytes}});
     } catch (const DrillError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        std::fprintf(stderr, "%s\n", qPrintable(error.text()));
         return 1;
     }
     return 0;
@@ -165,6 +191,9 @@ int main(int argc, char* argv[])
         return runDisplay(args[2]);
     if (args.size() == 5 && args[1] == QStringLiteral("direct"))
         return runDirect(args[2], args[3].toInt(), args[4].toInt());
-    std::fprintf(stderr, "usage: record_writer window CHILD COUNT NOTES_EVERY | serve NOTES_EVERY | display notes|send | direct PATH LENGTH COUNT\n");
+    if (args.size() == 4 && args[1] == QStringLiteral("crash"))
+        return runCrash(args[2], args[3].toInt());
+    std::fprintf(stderr, "usage: record_writer window CHILD COUNT NOTES_EVERY | serve NOTES_EVERY | display notes|send | "
+                         "direct PATH LENGTH COUNT | crash opening|response|note STOP\n");
     return 2;
 }

@@ -1,4 +1,5 @@
 #include "form_fixture.h"
+#include "platform/text_box.h"
 #include "record_check.h"
 #include "writers.h"
 
@@ -15,14 +16,74 @@ namespace {
 
 const QString fullDevice = QStringLiteral("/dev/full");
 
-QString writeError(const QString& path, const char* reason)
+// What stands in a record file's place when its record is written.
+enum class Cause { Folder, FullDevice, ReadOnly };
+
+QString reasonOf(Cause cause)
 {
-    return QStringLiteral("Error 75: The record file %1 could not be written: %2.").arg(path, QLatin1String(reason));
+    switch (cause) {
+    case Cause::Folder:
+        return QStringLiteral("Is a directory");
+    case Cause::FullDevice:
+        return QStringLiteral("No space left on device");
+    case Cause::ReadOnly:
+        return QStringLiteral("Permission denied");
+    }
+    return {};
 }
 
-void chmodOrFail(const QString& path, mode_t mode)
+bool chmodded(const QString& path, mode_t mode)
 {
-    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+bool bringAbout(Cause cause, const QString& path)
+{
+    switch (cause) {
+    case Cause::Folder:
+        return QFile::remove(path) && QDir().mkdir(path);
+    case Cause::FullDevice:
+        return QFile::remove(path) && QFile::link(fullDevice, path);
+    case Cause::ReadOnly:
+        return chmodded(path, 0400);
+    }
+    return false;
+}
+
+bool putRight(Cause cause, const QString& path, const QByteArray& bytes)
+{
+    switch (cause) {
+    case Cause::Folder:
+        return QDir().rmdir(path) && writeWhole(path, bytes);
+    case Cause::FullDevice:
+        return QFile::remove(path) && writeWhole(path, bytes);
+    case Cause::ReadOnly:
+        return chmodded(path, 0600);
+    }
+    return false;
+}
+
+// Puts a link to /dev/full in the place of a record file of the default
+// data folder under `home`; returns the file's path, or "" on failure.
+QString fullDeviceInPlaceOf(const QTemporaryDir& home, const QString& fileName)
+{
+    const QString folder = home.path() + QStringLiteral("/korvelan");
+    const QString path = folder + u'/' + fileName;
+    return QDir().mkpath(folder) && QFile::link(fullDevice, path) ? path : QString();
+}
+
+// A message that a student reads: plain sentences, no error number.
+void expectPlainMessage(const QString& message, const QString& path, const QString& reason)
+{
+    QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY2(!message.contains(QRegularExpression(QStringLiteral("Error \\d"))), qPrintable(message));
 }
 
 // Restores the file size limit and SIGXFSZ when the test leaves its scope.
@@ -49,26 +110,24 @@ private:
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Cause)
+Q_DECLARE_METATYPE(FileKind)
+
 class WriteFaultsTest : public QObject {
     Q_OBJECT
 private slots:
-    void sendFileOnAFullDisk();
-    void notesFileOnAFullDisk();
-    void masterFileOnAFullDiskAtStart();
-    void displayOfANotesFileOnAFullDisk();
-    void recordThatFitsOnlyInPartIsCutOff();
+    void failedRecordKeepsFilesAndText_data();
+    void failedRecordKeepsFilesAndText();
+    void recordThatFitsOnlyInPartIsTakenBack();
     void folderWithoutWritePermission();
-    void recordFileWithoutWritePermission();
+    void deletedFolderKeepsTheText();
+    void masterFileOnAFullDiskAtStart();
     void recordPathIsAFolderAtStart();
-    void notesPathIsAFolder();
-
+    void displayOfANotesFileOnAFullDisk();
     void deletedSendFileIsMadeAnew();
     void replacedMasterFileTakesTheNextRecord();
-    void deletedFolderEndsWithAMessage();
 
 private:
-    static void expectEndedWith(FormFixture& f, const QString& message);
-
     struct Ending {
         int status = -1;
         QString said;
@@ -106,79 +165,94 @@ WriteFaultsTest::Ending WriteFaultsTest::runCapped(const QString& home, const QS
     return {writer.exitCode(), lines.last()};
 }
 
-void WriteFaultsTest::expectEndedWith(FormFixture& f, const QString& message)
+void WriteFaultsTest::failedRecordKeepsFilesAndText_data()
 {
-    QVERIFY(f.form->hasEnded());
-    QCOMPARE(f.platform.exitStatus.value_or(-1), 1);
-    QCOMPARE(f.platform.errors, QStringList{message});
+    QTest::addColumn<FileKind>("failing");
+    QTest::addColumn<Cause>("cause");
+    QTest::addColumn<bool>("note");
+    const std::pair<FileKind, const char*> files[] = {
+        {FileKind::Master, "master"}, {FileKind::Send, "send"}, {FileKind::Notes, "notes"}};
+    const std::pair<Cause, const char*> causes[] = {
+        {Cause::Folder, "a folder in its place"},
+        {Cause::FullDevice, "a link to /dev/full"},
+        {Cause::ReadOnly, "read-only"},
+    };
+    for (const auto& [file, fileName] : files) {
+        for (const auto& [cause, causeName] : causes) {
+            for (const bool note : {false, true}) {
+                if (file == FileKind::Notes && !note)
+                    continue;  // a response does not touch the notes file
+                QTest::addRow("%s file %s, %s", fileName, causeName, note ? "Save as Notes" : "Enter Response")
+                    << file << cause << note;
+            }
+        }
+    }
 }
 
-void WriteFaultsTest::sendFileOnAFullDisk()
+void WriteFaultsTest::failedRecordKeepsFilesAndText()
 {
-    if (!QFileInfo::exists(fullDevice))
+    QFETCH(FileKind, failing);
+    QFETCH(Cause, cause);
+    QFETCH(bool, note);
+    if (cause == Cause::FullDevice && !QFileInfo::exists(fullDevice))
         QSKIP("needs /dev/full");
+    if (cause == Cause::ReadOnly && ::geteuid() == 0)
+        QSKIP("root may write any file");
+
     FormFixture f;
     MainForm& form = f.start();
-    f.typeAnswer(QStringLiteral("first"));
-    form.ui.cmd_enter_response->click();
-    const QByteArray master = FormFixture::bytesOf(form.masterFileName);
+    f.typeAnswer(QStringLiteral("a first note"));
+    form.ui.cmd_save_as_notes->click();  // so that all three files exist
+    const QMap<FileKind, QString> paths{
+        {FileKind::Master, form.masterFileName}, {FileKind::Send, form.sendFileName}, {FileKind::Notes, form.notesFileName}};
+    QMap<FileKind, QByteArray> before;
+    for (auto file = paths.cbegin(); file != paths.cend(); ++file)
+        before[file.key()] = FormFixture::bytesOf(*file);
+    QVERIFY(bringAbout(cause, paths[failing]));
 
-    QVERIFY(QFile::remove(form.sendFileName));
-    QVERIFY(QFile::link(fullDevice, form.sendFileName));
-    f.typeAnswer(QStringLiteral("second"));
-    form.ui.cmd_enter_response->click();
-    expectEndedWith(f, writeError(form.sendFileName, "No space left on device"));
-    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::responseRecord(FileKind::Master, "second"));
+    // Fields and boxes as a student may leave them before the press.
+    const QString typed = QStringLiteral("half an hour of writing\r\nQ = m c dT");
+    form.promptPending = true;
+    form.boxText = QStringLiteral("scratch");
+    text_box::setText(form.ui.txt_question, QStringLiteral("the item shown"));
+    f.typeAnswer(typed);
+    const long long lineIndex = form.lineIndex;
+    QPushButton* button = note ? form.ui.cmd_save_as_notes : form.ui.cmd_enter_response;
+    button->click();
+
+    QVERIFY(!form.hasEnded());
+    QCOMPARE(f.platform.errors.size(), 1);
+    expectPlainMessage(f.platform.errors.first(), paths[failing], reasonOf(cause));
+    QVERIFY(f.platform.errors.first().contains(QStringLiteral("Nothing was recorded")));
+    QVERIFY(f.platform.errors.first().contains(QStringLiteral("still in the answer box")));
+    for (auto file = paths.cbegin(); file != paths.cend(); ++file) {
+        if (file.key() != failing || cause == Cause::ReadOnly)
+            QCOMPARE(FormFixture::bytesOf(*file), before[file.key()]);
+    }
+    QCOMPARE(f.answerText(), typed);
+    QCOMPARE(f.questionText(), QStringLiteral("the item shown"));
+    QVERIFY(form.promptPending);
+    QCOMPARE(form.boxText, QStringLiteral("scratch"));
+    QCOMPARE(form.lineIndex, lineIndex);
+
+    // Once the cause is put right, one more press records the text once.
+    QVERIFY(putRight(cause, paths[failing], before[failing]));
+    button->click();
+    QCOMPARE(f.platform.errors.size(), 1);
+    const QByteArray text = typed.toLatin1();
+    const auto record = [&](FileKind kind) {
+        return note ? record_check::notesRecord(kind, text) : record_check::responseRecord(kind, text);
+    };
+    QCOMPARE(FormFixture::bytesOf(form.masterFileName), before[FileKind::Master] + record(FileKind::Master));
+    QCOMPARE(FormFixture::bytesOf(form.sendFileName), before[FileKind::Send] + record(FileKind::Send));
+    QCOMPARE(FormFixture::bytesOf(form.notesFileName),
+             before[FileKind::Notes] + (note ? record(FileKind::Notes) : QByteArray()));
+    QCOMPARE(f.answerText(), QString());
+    QVERIFY(!form.promptPending);
+    QCOMPARE(form.boxText, note ? QStringLiteral("NOTES -------> ") + typed : typed);
 }
 
-void WriteFaultsTest::notesFileOnAFullDisk()
-{
-    if (!QFileInfo::exists(fullDevice))
-        QSKIP("needs /dev/full");
-    FormFixture f;
-    MainForm& form = f.start();
-    QVERIFY(QFile::link(fullDevice, form.notesFileName));
-    const QByteArray master = FormFixture::bytesOf(form.masterFileName);
-    const QByteArray send = FormFixture::bytesOf(form.sendFileName);
-
-    f.typeAnswer(QStringLiteral("a note"));
-    form.ui.cmd_save_as_notes->click();
-    expectEndedWith(f, writeError(form.notesFileName, "No space left on device"));
-    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::notesRecord(FileKind::Master, "a note"));
-    QCOMPARE(FormFixture::bytesOf(form.sendFileName), send + record_check::notesRecord(FileKind::Send, "a note"));
-}
-
-void WriteFaultsTest::masterFileOnAFullDiskAtStart()
-{
-    if (!QFileInfo::exists(fullDevice))
-        QSKIP("needs /dev/full");
-    QTemporaryDir home;
-    const QString folder = home.path() + QStringLiteral("/korvelan");
-    QVERIFY(QDir().mkpath(folder));
-    const QString master = folder + QStringLiteral("/masterFile.txt");
-    QVERIFY(QFile::link(fullDevice, master));
-    const Ending ending = runCapped(home.path(), {QStringLiteral("window"), QStringLiteral("1"), QStringLiteral("1"),
-                                                  QStringLiteral("0")});
-    QCOMPARE(ending.status, 1);
-    QCOMPARE(ending.said, QStringLiteral("the writer ended: ") + writeError(master, "No space left on device"));
-    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/send_1207.txt")));
-}
-
-void WriteFaultsTest::displayOfANotesFileOnAFullDisk()
-{
-    if (!QFileInfo::exists(fullDevice))
-        QSKIP("needs /dev/full");
-    QTemporaryDir home;
-    const QString folder = home.path() + QStringLiteral("/korvelan");
-    QVERIFY(QDir().mkpath(folder));
-    const QString notes = folder + QStringLiteral("/notes_.txt");
-    QVERIFY(QFile::link(fullDevice, notes));
-    const Ending ending = runCapped(home.path(), {QStringLiteral("display"), QStringLiteral("notes")});
-    QCOMPARE(ending.status, 1);
-    QVERIFY2(ending.said.contains(notes), qPrintable(ending.said));
-}
-
-void WriteFaultsTest::recordThatFitsOnlyInPartIsCutOff()
+void WriteFaultsTest::recordThatFitsOnlyInPartIsTakenBack()
 {
     FormFixture f;
     MainForm& form = f.start();
@@ -194,9 +268,15 @@ void WriteFaultsTest::recordThatFitsOnlyInPartIsCutOff()
         const FileSizeLimit limit(rlim_t(master.size() + 100));
         form.ui.cmd_enter_response->click();
     }
-    expectEndedWith(f, writeError(form.masterFileName, "File too large"));
+    QVERIFY(!form.hasEnded());
+    QCOMPARE(f.platform.errors.size(), 1);
+    expectPlainMessage(f.platform.errors.first(), form.masterFileName, QStringLiteral("File too large"));
     QCOMPARE(FormFixture::bytesOf(form.masterFileName), master);
     QCOMPARE(FormFixture::bytesOf(form.sendFileName), send);
+
+    form.ui.cmd_enter_response->click();
+    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::responseRecord(FileKind::Master, "second"));
+    QCOMPARE(FormFixture::bytesOf(form.sendFileName), send + record_check::responseRecord(FileKind::Send, "second"));
 }
 
 void WriteFaultsTest::folderWithoutWritePermission()
@@ -207,31 +287,55 @@ void WriteFaultsTest::folderWithoutWritePermission()
     MainForm& form = f.start();
     const QByteArray master = FormFixture::bytesOf(form.masterFileName);
     const QByteArray send = FormFixture::bytesOf(form.sendFileName);
-    // The files there can still be appended to; the notes file cannot be made.
-    chmodOrFail(f.defaultFolder(), 0500);
+    // The files there can still be appended to, without a journal beside
+    // them; the notes file cannot be made, so a note reaches no file.
+    QVERIFY(chmodded(f.defaultFolder(), 0500));
     f.typeAnswer(QStringLiteral("a note"));
     form.ui.cmd_save_as_notes->click();
-    chmodOrFail(f.defaultFolder(), 0700);
-    expectEndedWith(f, writeError(form.notesFileName, "Permission denied"));
-    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::notesRecord(FileKind::Master, "a note"));
-    QCOMPARE(FormFixture::bytesOf(form.sendFileName), send + record_check::notesRecord(FileKind::Send, "a note"));
+    f.typeAnswer(QStringLiteral("a response"));
+    form.ui.cmd_enter_response->click();
+    QVERIFY(chmodded(f.defaultFolder(), 0700));
+    QVERIFY(!form.hasEnded());
+    QCOMPARE(f.platform.errors.size(), 1);
+    expectPlainMessage(f.platform.errors.first(), form.notesFileName, QStringLiteral("Permission denied"));
+    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::responseRecord(FileKind::Master, "a response"));
+    QCOMPARE(FormFixture::bytesOf(form.sendFileName), send + record_check::responseRecord(FileKind::Send, "a response"));
     QVERIFY(!QFileInfo::exists(form.notesFileName));
 }
 
-void WriteFaultsTest::recordFileWithoutWritePermission()
+void WriteFaultsTest::deletedFolderKeepsTheText()
 {
-    if (::geteuid() == 0)
-        QSKIP("root may write any file");
     FormFixture f;
     MainForm& form = f.start();
-    const QByteArray master = FormFixture::bytesOf(form.masterFileName);
-    const QByteArray send = FormFixture::bytesOf(form.sendFileName);
-    chmodOrFail(form.masterFileName, 0400);
-    f.typeAnswer(QStringLiteral("a response"));
+    QVERIFY(QDir(f.defaultFolder()).removeRecursively());
+    form.ui.cmd_display_note_file->click();
+    form.ui.cmd_displayCumulativeText->click();
+    QVERIFY(f.platform.errors.isEmpty());
+    f.typeAnswer(QStringLiteral("into nowhere"));
     form.ui.cmd_enter_response->click();
-    expectEndedWith(f, writeError(form.masterFileName, "Permission denied"));
-    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master);
-    QCOMPARE(FormFixture::bytesOf(form.sendFileName), send);
+    QVERIFY(!form.hasEnded());
+    QCOMPARE(f.platform.errors.size(), 1);
+    expectPlainMessage(f.platform.errors.first(), form.masterFileName, QStringLiteral("No such file or directory"));
+    QCOMPARE(f.answerText(), QStringLiteral("into nowhere"));
+
+    QVERIFY(QDir().mkpath(f.defaultFolder()));
+    form.ui.cmd_enter_response->click();
+    QCOMPARE(FormFixture::bytesOf(form.masterFileName), record_check::responseRecord(FileKind::Master, "into nowhere"));
+    QCOMPARE(FormFixture::bytesOf(form.sendFileName), record_check::responseRecord(FileKind::Send, "into nowhere"));
+}
+
+void WriteFaultsTest::masterFileOnAFullDiskAtStart()
+{
+    if (!QFileInfo::exists(fullDevice))
+        QSKIP("needs /dev/full");
+    QTemporaryDir home;
+    const QString master = fullDeviceInPlaceOf(home, QStringLiteral("masterFile.txt"));
+    QVERIFY(!master.isEmpty());
+    const Ending ending = runCapped(home.path(), {QStringLiteral("window"), QStringLiteral("1"), QStringLiteral("1"),
+                                                  QStringLiteral("0")});
+    QCOMPARE(ending.status, 1);
+    expectPlainMessage(ending.said, master, QStringLiteral("No space left on device"));
+    QCOMPARE(FormFixture::bytesOf(home.path() + QStringLiteral("/korvelan/send_1207.txt")), QByteArray());
 }
 
 void WriteFaultsTest::recordPathIsAFolderAtStart()
@@ -240,20 +344,24 @@ void WriteFaultsTest::recordPathIsAFolderAtStart()
     const QString master = f.defaultFolder() + QStringLiteral("/masterFile.txt");
     QVERIFY(QDir().mkpath(master));
     f.start();
-    expectEndedWith(f, writeError(master, "Is a directory"));
+    QVERIFY(f.form->hasEnded());
+    QCOMPARE(f.platform.exitStatus.value_or(-1), 1);
+    QCOMPARE(f.platform.errors.size(), 1);
+    expectPlainMessage(f.platform.errors.first(), master, QStringLiteral("Is a directory"));
     QVERIFY(!QFileInfo::exists(f.defaultFolder() + QStringLiteral("/send_1207.txt")));
 }
 
-void WriteFaultsTest::notesPathIsAFolder()
+void WriteFaultsTest::displayOfANotesFileOnAFullDisk()
 {
-    FormFixture f;
-    MainForm& form = f.start();
-    QVERIFY(QDir().mkdir(form.notesFileName));
-    const QByteArray master = FormFixture::bytesOf(form.masterFileName);
-    f.typeAnswer(QStringLiteral("a note"));
-    form.ui.cmd_save_as_notes->click();
-    expectEndedWith(f, writeError(form.notesFileName, "Is a directory"));
-    QCOMPARE(FormFixture::bytesOf(form.masterFileName), master + record_check::notesRecord(FileKind::Master, "a note"));
+    if (!QFileInfo::exists(fullDevice))
+        QSKIP("needs /dev/full");
+    QTemporaryDir home;
+    const QString notes = fullDeviceInPlaceOf(home, QStringLiteral("notes_.txt"));
+    QVERIFY(!notes.isEmpty());
+    // The display is refused at once, and the program runs on.
+    const Ending ending = runCapped(home.path(), {QStringLiteral("display"), QStringLiteral("notes")});
+    QCOMPARE(ending.status, 1);
+    expectPlainMessage(ending.said, notes, QStringLiteral("not a plain file"));
 }
 
 void WriteFaultsTest::deletedSendFileIsMadeAnew()
@@ -282,10 +390,7 @@ void WriteFaultsTest::replacedMasterFileTakesTheNextRecord()
     // Another file is moved into the master file's place, as a restore from
     // a copy or a sync tool would do.
     const QString other = f.home() + QStringLiteral("/restored.txt");
-    QFile file(other);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("restored\r\n");
-    file.close();
+    QVERIFY(writeWhole(other, "restored\r\n"));
     QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(form.masterFileName).constData()) == 0);
 
     f.typeAnswer(QStringLiteral("after the restore"));
@@ -294,19 +399,6 @@ void WriteFaultsTest::replacedMasterFileTakesTheNextRecord()
     QCOMPARE(FormFixture::bytesOf(form.masterFileName),
              "restored\r\n" + record_check::responseRecord(FileKind::Master, "after the restore"));
     QVERIFY(f.platform.errors.isEmpty());
-}
-
-void WriteFaultsTest::deletedFolderEndsWithAMessage()
-{
-    FormFixture f;
-    MainForm& form = f.start();
-    QVERIFY(QDir(f.defaultFolder()).removeRecursively());
-    form.ui.cmd_display_note_file->click();
-    form.ui.cmd_displayCumulativeText->click();
-    QVERIFY(!form.hasEnded());
-    f.typeAnswer(QStringLiteral("into nowhere"));
-    form.ui.cmd_enter_response->click();
-    expectEndedWith(f, writeError(form.masterFileName, "No such file or directory"));
 }
 
 QTEST_MAIN(WriteFaultsTest)
