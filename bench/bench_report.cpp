@@ -1,6 +1,6 @@
 // Reads the results of one benchmark run (Google Benchmark's JSON and
 // process_probe's JSON) and prints each figure beside its goal, ratios first.
-// usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON
+// usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON REPORT_JSON LARGE_BYTES SMALL_BYTES
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -396,12 +397,41 @@ void timer(const BenchResults& bench)
            goal, full.ms <= 1.2 * empty.ms);
 }
 
+// The report program over a class of 500 send files and over one of a fifth
+// of that: its time and memory, and its time per megabyte at both sizes.
+void report(const QJsonObject& probe, double largeBytes, double smallBytes)
+{
+    const Program large = program(probe, "report_large");
+    const Program small = program(probe, "report_small");
+    const QString figure = QStringLiteral("7 report, 500 files");
+    const QString goal = QStringLiteral("page + CSV < 2 s, < 300 MB");
+    if (!large.found || !small.found || largeBytes <= 0 || smallBytes <= 0) {
+        rows.push_back({figure, QStringLiteral("not measured"), goal, QStringLiteral("NO DATA")});
+        ++unmeasured;
+        return;
+    }
+    const double largeMb = largeBytes / 1e6;
+    const double smallMb = smallBytes / 1e6;
+    addRow(figure,
+           QStringLiteral("%1 and %2 MB for %3 MB of send files (%4 runs)")
+               .arg(duration(large.wallMs), num(large.maxRssMb, 1), num(largeMb, 1), QString::number(large.runs)),
+           goal, large.wallMs < 2000 && large.maxRssMb < 300);
+    const double perMbLarge = large.wallMs / largeMb;
+    const double perMbSmall = small.wallMs / smallMb;
+    addRow(QStringLiteral("7 report, per MB"),
+           QStringLiteral("%1 (%2 a MB at %3 MB, %4 at %5 MB; memory %6 MB against %7 MB)")
+               .arg(ratio(perMbLarge / perMbSmall), duration(perMbLarge), num(largeMb, 0), duration(perMbSmall), num(smallMb, 0),
+                    num(large.maxRssMb, 1), num(small.maxRssMb, 1)),
+           QStringLiteral("linear: <= 1.3x"), perMbLarge <= 1.3 * perMbSmall);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON\n");
+    if (argc != 7) {
+        std::fprintf(stderr,
+                     "usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON REPORT_JSON LARGE_BYTES SMALL_BYTES\n");
         return 2;
     }
     const std::optional<QJsonObject> bench = readJson(QString::fromLocal8Bit(argv[1]));
@@ -420,6 +450,7 @@ int main(int argc, char* argv[])
     display(results);
     records(results);
     timer(results);
+    report(readJson(QString::fromLocal8Bit(argv[4])).value_or(QJsonObject()), std::atof(argv[5]), std::atof(argv[6]));
 
     printMachine(bench->value(QLatin1String("context")).toObject(), processResults);
     printTable();

@@ -9,7 +9,7 @@ include(GNUInstallDirs)
 set(DRILL_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(DRILL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/physics-drill)
 
-install(TARGETS physics-drill RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS physics-drill physics-drill-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${DRILL_PACKAGING_DIR}/physics-drill.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${DRILL_PACKAGING_DIR}/physics-drill.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${DRILL_PACKAGING_DIR}/org.example.physics_drill.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -37,9 +37,14 @@ install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${DRILL_DOC_DIR})
 
 # Manual pages are made from the programs' own --help and --version by
 # help2man, with the hand-written sections of packaging/<program>.h2m, so
-# the options in a page are always those of the program.
+# the options in a page are always those of the program. The sanitizer and
+# fuzz builds make none: running their programs at build time would bring
+# the sanitizers' own reports into the pages.
 find_program(HELP2MAN help2man)
 function(drill_man_page program description)
+    if(DRILL_SANITIZE OR DRILL_FUZZ)
+        return()
+    endif()
     if(NOT HELP2MAN)
         message(WARNING "help2man not found: no manual page for ${program}")
         return()
@@ -59,6 +64,7 @@ function(drill_man_page program description)
 endfunction()
 
 drill_man_page(physics-drill "drill program for the course Physics II")
+drill_man_page(physics-drill-report "read a class's drill record files into one page and a spreadsheet")
 
 set(CPACK_PACKAGE_NAME physics-drill)
 set(CPACK_PACKAGE_VENDOR "Physics Drill developers")

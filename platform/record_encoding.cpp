@@ -1,8 +1,14 @@
 #include "platform/record_encoding.h"
 
 #include <QHash>
+#include <QStringView>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <utility>
 
 namespace record_encoding {
 namespace {
@@ -24,6 +30,43 @@ QByteArray encodeCodePoint(char32_t codePoint)
         bytes.clear();
     cache.insert(codePoint, bytes);
     return bytes;
+}
+
+// The character of every byte, taken from Qt's decoder once: each of the 256
+// bytes stands for one character.
+const std::array<char16_t, 256>& byteCharacters()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> characters{};
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        QStringDecoder decoder(codePage);
+        const QString decoded = decoder(bytes);
+        Q_ASSERT(decoded.size() == 256);
+        for (int b = 0; b < 256 && b < decoded.size(); ++b)
+            characters[b] = decoded[b].unicode();
+        return characters;
+    }();
+    return table;
+}
+
+// The reference that starts at `from` ("&#"), or nothing when it is not one
+// that encode() would write.
+std::optional<std::pair<char32_t, qsizetype>> referenceAt(QStringView text, qsizetype from)
+{
+    constexpr qsizetype maxDigits = 7;  // 1114111, the last code point
+    qsizetype end = from + 2;
+    while (end < text.size() && end - from - 2 < maxDigits && text[end] >= u'0' && text[end] <= u'9')
+        ++end;
+    const qsizetype digits = end - from - 2;
+    if (digits == 0 || end >= text.size() || text[end] != u';' || text[from + 2] == u'0')
+        return std::nullopt;
+    const char32_t codePoint = text.mid(from + 2, digits).toUInt();
+    const bool scalar = codePoint <= 0x10FFFF && !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
+    if (!scalar || holds(codePoint))
+        return std::nullopt;
+    return std::pair{codePoint, end + 1 - from};
 }
 
 }  // namespace
@@ -50,10 +93,63 @@ QByteArray encode(const QString& text)
     return out;
 }
 
-QString decode(const QByteArray& bytes)
+QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder(codePage);
-    return decoder(bytes);
+    const auto& characters = byteCharacters();
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(characters[quint8(byte)]);
+    return text;
+}
+
+bool holds(char32_t codePoint)
+{
+    // From the byte table rather than the encoder's cache, so that readers
+    // on several threads may ask.
+    if (codePoint < 0x80)
+        return true;
+    const auto& characters = byteCharacters();
+    return std::find(characters.begin(), characters.end(), codePoint) != characters.end();
+}
+
+QString restoreReferences(const QString& text)
+{
+    // Most texts hold no "&" at all; looking for one character is fastest.
+    if (!text.contains(u'&'))
+        return text;
+    qsizetype from = text.indexOf(QLatin1String("&#"));
+    if (from < 0)
+        return text;
+    QString restored;
+    restored.reserve(text.size());
+    qsizetype copied = 0;
+    for (; from >= 0; from = text.indexOf(QLatin1String("&#"), from)) {
+        const auto reference = referenceAt(text, from);
+        if (!reference) {
+            from += 2;
+            continue;
+        }
+        restored.append(QStringView(text).mid(copied, from - copied));
+        // Built by hand: a UTF-32 decoder would take U+FEFF for a byte-order
+        // mark and drop it.
+        const char32_t codePoint = reference->first;
+        if (QChar::requiresSurrogates(codePoint)) {
+            restored.append(QChar(QChar::highSurrogate(codePoint)));
+            restored.append(QChar(QChar::lowSurrogate(codePoint)));
+        } else {
+            restored.append(QChar(char16_t(codePoint)));
+        }
+        from += reference->second;
+        copied = from;
+    }
+    restored.append(QStringView(text).mid(copied));
+    return restored;
+}
+
+QString decodeTyped(QByteArrayView bytes)
+{
+    return restoreReferences(decode(bytes));
 }
 
 void forEachLine(const QString& text, const std::function<void(QStringView)>& visit)

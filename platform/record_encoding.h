@@ -15,7 +15,19 @@ namespace record_encoding {
 // is lost.
 QByteArray encode(const QString& text);
 
-QString decode(const QByteArray& bytes);
+QString decode(QByteArrayView bytes);
+
+// Whether Windows-1252 has a byte for the character.
+bool holds(char32_t codePoint);
+
+// Turns the references that encode() writes back into their characters. Only
+// its exact form counts, "&#" and the decimal code without leading zeros and
+// ";", and only for a character that Windows-1252 cannot hold: encode() never
+// writes any other, so "&#65;" typed by hand stays as it is.
+QString restoreReferences(const QString& text);
+
+// The inverse of encode(): decode() and restoreReferences().
+QString decodeTyped(QByteArrayView bytes);
 
 // Splits file contents into lines at CR LF or a lone CR, without the line
 // ends. A last line without a line end counts; an empty file has no lines.

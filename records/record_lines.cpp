@@ -8,29 +8,19 @@ namespace record_lines {
 using opening_rules::code;
 using Ending = LineWriter::Ending;
 
-QString openingRule()
-{
-    return QStringLiteral("......!!!!!!!!...................................");
-}
-
-QString closingRule()
-{
-    return QString(49, u'.');
-}
-
 void timeLine(LineWriter& file, const QString& time)
 {
-    file.line({QString(36, u' '), QString(), time});
+    file.line({QString(stampIndent, u' '), QString(), time});
 }
 
 void dateAndTimeLine(LineWriter& file, const QString& date, const QString& time)
 {
-    file.line({QString(36, u' '), date, time});
+    file.line({QString(stampIndent, u' '), date, time});
 }
 
 void questionNumberLine(LineWriter& file, double questionValue)
 {
-    file.line({QStringLiteral("\r\n\r\n`questionNumber"), questionValue});
+    file.line({QStringLiteral("\r\n\r\n") + questionNumberLabel, questionValue});
 }
 
 double questionValue(const QString& assignmentNumber)
@@ -40,24 +30,24 @@ double questionValue(const QString& assignmentNumber)
 
 QString confidenceLine(const QString& rating)
 {
-    return QStringLiteral("confidence assessment:  ") + rating;
+    return confidenceLabel + rating;
 }
 
 QString selfCritiqueLine(const QString& rating)
 {
-    return QStringLiteral("self critique assessment: ") + rating;
+    return selfCritiqueLabel + rating;
 }
 
 QString notesLine(const QString& answerText)
 {
-    return QStringLiteral("NOTES -------> ") + answerText;
+    return notesLabel + answerText;
 }
 
 QByteArray openingRecord(const Opening& record, const QString& date)
 {
     LineWriter file;
     file.line({record.codeLine});
-    file.line({code(QStringLiteral("assignment #") + record.assignmentNumber, record.codeNumber)});
+    file.line({code(assignmentLabel + record.assignmentNumber, record.codeNumber)});
     file.line({code(record.headerLine, record.codeNumber)});
     file.line({record.courseName});
     file.line({date});
@@ -72,17 +62,17 @@ ResponseFiles responseRecord(const Response& record)
         master.line({text});
         send.line({text});
     };
-    both(openingRule());
+    both(openingRule);
     timeLine(master, record.masterTime);
     timeLine(send, record.sendTime);
     questionNumberLine(master, questionValue(record.assignmentNumber));
     both(code(record.currentLine, record.codeNumber));
-    both(openingRule());
-    both(QStringLiteral("RESPONSE -->  "));
+    both(openingRule);
+    both(responseMarker);
     both(code(record.response, record.codeNumber));
     if (record.ratingLine)
         both(*record.ratingLine);
-    both(closingRule());
+    both(closingRule);
     return {master.bytes(), send.bytes()};
 }
 
@@ -93,7 +83,7 @@ NotesFiles notesRecord(const Notes& record, const Clock& clock)
         for (LineWriter& file : files)
             file.line({text});
     };
-    all(openingRule());
+    all(openingRule);
     for (LineWriter& file : files)
         timeLine(file, clock.time());
     for (LineWriter& file : files) {
@@ -101,11 +91,11 @@ NotesFiles notesRecord(const Notes& record, const Clock& clock)
         dateAndTimeLine(file, date, clock.time());
     }
     all(code(record.currentLine, record.codeNumber));
-    all(openingRule());
+    all(openingRule);
     all(code(record.notesLine, record.codeNumber));
-    files[0].line({closingRule()});
-    files[1].line({closingRule()}, Ending::LeaveOpen);
-    files[2].line({closingRule()}, Ending::LeaveOpen);
+    files[0].line({QString(closingRule)});
+    files[1].line({QString(closingRule)}, Ending::LeaveOpen);
+    files[2].line({QString(closingRule)}, Ending::LeaveOpen);
     return {files[0].bytes(), files[1].bytes(), files[2].bytes()};
 }
 

@@ -2,6 +2,7 @@
 
 #include "records/line_writer.h"
 
+#include <QLatin1String>
 #include <QString>
 
 #include <array>
@@ -12,8 +13,19 @@
 // line by line, as bytes ready for one write per file.
 namespace record_lines {
 
-QString openingRule();
-QString closingRule();
+// The fixed texts of the record lines, named once for the writer here and
+// the reader beside it.
+inline constexpr QLatin1String openingRule("......!!!!!!!!...................................");
+inline constexpr QLatin1String closingRule(".................................................");
+inline constexpr QLatin1String assignmentLabel("assignment #");
+inline constexpr QLatin1String questionNumberLabel("`questionNumber");
+inline constexpr QLatin1String responseMarker("RESPONSE -->  ");
+inline constexpr QLatin1String confidenceLabel("confidence assessment:  ");
+inline constexpr QLatin1String selfCritiqueLabel("self critique assessment: ");
+inline constexpr QLatin1String notesLabel("NOTES -------> ");
+// The blank item that opens both stamp lines; the print zones then put the
+// time at column 57.
+inline constexpr int stampIndent = 36;
 
 void timeLine(LineWriter& file, const QString& time);
 void dateAndTimeLine(LineWriter& file, const QString& date, const QString& time);

@@ -1,0 +1,191 @@
+// Fuzz target: the record reader and the report page.
+//
+// First byte even: the rest is a record file as it might arrive, any bytes.
+// The reader must account for it sanely, and the page of what it read must
+// be well-formed whatever the bytes held.
+//
+// First byte odd: the rest describes records, which the program's own
+// writer writes into a send file; reading it back must give them unchanged.
+// Records are separated by 0x1E; a record's first byte picks its kind
+// (opening, response without rating, with confidence, with self critique,
+// notes) and its texts follow, separated by 0x1F, as UTF-8. The characters
+// that the fixed lines are made of ("!", ":", "#", "-", "`") are taken out
+// of the texts first: a text that forms those lines is ambiguous by nature.
+#include "fuzz_checks.h"
+#include "records/record_lines.h"
+#include "records/record_reader.h"
+#include "report/class_records.h"
+#include "report/page.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QXmlStreamReader>
+
+#include <cstdint>
+
+namespace {
+
+using fuzz_checks::require;
+using record_reader::Records;
+
+bool allValid(const Records& records)
+{
+    for (const auto& e : records.entries) {
+        for (const QString* text : {&e.item, &e.text, &e.rating, &e.time, &e.date, &e.assignmentNumber, &e.questionNumber}) {
+            if (!text->isValidUtf16())
+                return false;
+        }
+    }
+    for (const auto& o : records.openings) {
+        if (!o.headerLine.isValidUtf16() || !o.courseName.isValidUtf16() || !o.assignmentNumber.isValidUtf16())
+            return false;
+    }
+    return true;
+}
+
+void checkRawFile(const QByteArray& bytes)
+{
+    const Records records = record_reader::read(bytes);
+    require(allValid(records), "a text with a lone surrogate");
+    qsizetype previous = 0;
+    for (const auto& stretch : records.unreadable) {
+        require(stretch.firstLine > previous && stretch.firstLine <= stretch.lastLine && stretch.lastLine <= records.lineCount,
+                "unreadable stretches out of order or outside the file");
+        require(stretch.excerpt.size() <= record_reader::excerptLength, "an excerpt too long");
+        previous = stretch.lastLine;
+    }
+    previous = 0;
+    for (const auto& entry : records.entries) {
+        require(entry.line > previous && entry.line <= records.lineCount, "records out of order or outside the file");
+        previous = entry.line;
+    }
+    for (const auto& opening : records.openings)
+        require(opening.line >= 1 && opening.line <= records.lineCount, "an opening outside the file");
+
+    class_records::ClassRecords whole;
+    whole.files.push_back({QString::fromLatin1(bytes.left(40)), QString(), records});
+    QBuffer page;
+    page.open(QIODevice::WriteOnly);
+    require(page::write(whole, {QStringLiteral("0")}, page), "the page was not written");
+    QXmlStreamReader xml(page.data());
+    while (!xml.atEnd()) {
+        xml.readNext();
+        require(!(xml.isStartElement() && xml.name() == QLatin1String("script")), "a script element on the page");
+    }
+    require(!xml.hasError(), "the page is not well-formed");
+}
+
+QString typed(const QByteArray& bytes, bool oneLine)
+{
+    QString text = QString::fromUtf8(bytes);
+    for (const QChar c : {u'!', u':', u'#', u'-', u'`'})
+        text.replace(c, u'_');
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    return oneLine ? text.remove(u'\n') : text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+}
+
+QString describe(const record_reader::Entry& e)
+{
+    return QStringList{QString::number(int(e.kind)), e.assignmentNumber, e.date, e.time, e.item, e.text,
+                       QString::number(int(e.ratingKind)), e.rating, e.cutShort ? QStringLiteral("cut") : QString()}
+        .join(QChar(0x1f));
+}
+
+void checkRoundTrip(const QByteArray& description)
+{
+    QByteArray send;
+    QStringList expected;
+    QString assignment;
+    QString date;
+    int minute = 0;
+    const auto clock = [&](const QString& time) -> record_lines::Clock {
+        return {[&date] { return date; }, [time] { return time; }};
+    };
+    for (const QByteArray& part : description.split('\x1e')) {
+        if (part.isEmpty())
+            continue;
+        const QList<QByteArray> texts = part.mid(1).split('\x1f');
+        const QString first = typed(texts.value(0), false);
+        const QString second = typed(texts.value(1), false);
+        const QString third = typed(texts.value(2), true);
+        const QString time = QStringLiteral("%1:%2:00").arg(10 + minute / 60, 2, 10, QChar(u'0')).arg(minute % 60, 2, 10, QChar(u'0'));
+        minute = (minute + 1) % 600;
+        const int kind = quint8(part[0]) % 5;
+        if (kind == 0) {
+            record_lines::Opening record;
+            record.codeLine = "\xa9\xfe\x81Zx";
+            record.assignmentNumber = assignment = typed(texts.value(0), true);
+            // The reader looks for the date within 64 lines of a header.
+            record.headerLine = second.split(QStringLiteral("\r\n")).mid(0, 60).join(QStringLiteral("\r\n"));
+            record.courseName = QStringLiteral("Physics II");
+            date = QStringLiteral("12-%1-2026").arg(1 + minute % 28, 2, 10, QChar(u'0'));
+            send += record_lines::openingRecord(record, date);
+        } else if (kind == 4) {
+            record_lines::Notes record;
+            record.currentLine = first;
+            record.notesLine = record_lines::notesLine(second);
+            date = QStringLiteral("11-%1-2026").arg(1 + minute % 28, 2, 10, QChar(u'0'));
+            send += record_lines::notesRecord(record, clock(time)).send;
+            record_reader::Entry entry;
+            entry.kind = record_reader::Kind::Notes;
+            entry.assignmentNumber = assignment;
+            entry.date = date;
+            entry.time = time;
+            entry.item = first;
+            entry.text = second;
+            expected.append(describe(entry));
+        } else {
+            record_lines::Response record;
+            record.currentLine = first;
+            record.response = second;
+            record_reader::Entry entry;
+            entry.assignmentNumber = assignment;
+            entry.date = date;
+            entry.time = time;
+            entry.item = first;
+            entry.text = second;
+            if (kind == 2) {
+                record.ratingLine = record_lines::confidenceLine(third);
+                entry.ratingKind = record_reader::RatingKind::Confidence;
+                entry.rating = third;
+            } else if (kind == 3) {
+                record.ratingLine = record_lines::selfCritiqueLine(third);
+                entry.ratingKind = record_reader::RatingKind::SelfCritique;
+                entry.rating = third;
+            }
+            record.masterTime = time;
+            record.sendTime = time;
+            send += record_lines::responseRecord(record).send;
+            expected.append(describe(entry));
+        }
+    }
+    const Records records = record_reader::read(send);
+    require(records.unreadable.empty(), "the writer's own records read as unreadable");
+    QStringList found;
+    for (const auto& entry : records.entries)
+        found.append(describe(entry));
+    require(found == expected, "records read back differ from those written");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    static int argc = 1;
+    static char name[] = "records_fuzz";
+    static char* argv[] = {name, nullptr};
+    new QCoreApplication(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArray rest(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    if (data[0] % 2 == 0)
+        checkRawFile(rest);
+    else
+        checkRoundTrip(rest);
+    return 0;
+}

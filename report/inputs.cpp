@@ -1,0 +1,204 @@
+#include "report/inputs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace inputs {
+namespace {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isRecordFileName(const QString& name)
+{
+    return name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+}
+
+QString absolute(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+std::optional<struct stat> statOf(const QString& path, int& error)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    return info;
+}
+
+// Walks the arguments; folders and files seen once each, so a link back up
+// the tree or a file named twice is read only once.
+class Walker {
+public:
+    void argument(const QString& path);
+    std::vector<std::pair<File, QString>> files;  // with the absolute path
+    std::vector<std::pair<Unread, QString>> unread;
+
+private:
+    void folder(const QString& shown);
+    void file(const QString& shown, const struct stat& info);
+    void fail(const QString& shown, int error) { unread.push_back({{shown, QString(), systemReason(error)}, absolute(shown)}); }
+
+    std::set<std::pair<dev_t, ino_t>> seenFolders_;
+    std::set<std::pair<dev_t, ino_t>> seenFiles_;
+};
+
+void Walker::argument(const QString& path)
+{
+    int error = 0;
+    const auto info = statOf(path, error);
+    if (!info)
+        fail(path, error);
+    else if (S_ISDIR(info->st_mode))
+        folder(path);
+    else
+        file(path, *info);
+}
+
+void Walker::file(const QString& shown, const struct stat& info)
+{
+    if (seenFiles_.insert({info.st_dev, info.st_ino}).second)
+        files.push_back({{shown, QString()}, absolute(shown)});
+}
+
+void Walker::folder(const QString& top)
+{
+    std::vector<QString> pending{top};
+    while (!pending.empty()) {
+        const QString shown = pending.back();
+        pending.pop_back();
+        int error = 0;
+        const auto info = statOf(shown, error);
+        if (!info) {
+            fail(shown, error);
+            continue;
+        }
+        if (!seenFolders_.insert({info->st_dev, info->st_ino}).second)
+            continue;
+        DIR* dir = ::opendir(QFile::encodeName(shown).constData());
+        if (!dir) {
+            fail(shown, errno);
+            continue;
+        }
+        QStringList names;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name != QLatin1String(".") && name != QLatin1String(".."))
+                names.append(name);
+        }
+        ::closedir(dir);
+        for (const QString& name : names) {
+            const QString path = joinPath(shown, name);
+            const auto entryInfo = statOf(path, error);
+            if (entryInfo && S_ISDIR(entryInfo->st_mode))
+                pending.push_back(path);
+            else if (entryInfo && isRecordFileName(name))
+                file(path, *entryInfo);
+            else if (!entryInfo && isRecordFileName(name))
+                fail(path, error);
+        }
+    }
+}
+
+QString relativeName(const QString& common, const QString& absolutePath)
+{
+    return QDir(common).relativeFilePath(absolutePath);
+}
+
+}  // namespace
+
+QString commonFolder(const QStringList& folders)
+{
+    if (folders.isEmpty())
+        return QStringLiteral("/");
+    QStringList common = folders.front().split(u'/');
+    for (const QString& folder : folders) {
+        const QStringList parts = folder.split(u'/');
+        qsizetype shared = 0;
+        while (shared < common.size() && shared < parts.size() && common[shared] == parts[shared])
+            ++shared;
+        common = common.first(shared);
+    }
+    const QString joined = common.join(u'/');
+    return joined.isEmpty() ? QStringLiteral("/") : joined;
+}
+
+Found find(const QStringList& arguments)
+{
+    QStringList folders;
+    for (const QString& argument : arguments) {
+        const QFileInfo info(argument);
+        folders.append(info.isDir() ? absolute(argument) : absolute(info.absolutePath()));
+    }
+    const QString common = commonFolder(folders);
+
+    Walker walker;
+    for (const QString& argument : arguments)
+        walker.argument(argument);
+    Found found;
+    for (auto& [file, path] : walker.files) {
+        file.name = relativeName(common, path);
+        found.files.push_back(std::move(file));
+    }
+    for (auto& [unread, path] : walker.unread) {
+        unread.name = relativeName(common, path);
+        found.unread.push_back(std::move(unread));
+    }
+    const auto byName = [](const auto& a, const auto& b) { return a.name < b.name; };
+    std::stable_sort(found.files.begin(), found.files.end(), byName);
+    std::stable_sort(found.unread.begin(), found.unread.end(), byName);
+    return found;
+}
+
+Contents read(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, systemReason(errno)};
+    Contents contents;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        contents.failure = systemReason(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        contents.failure = QStringLiteral("not a plain file");
+    } else {
+        contents.bytes.reserve(qsizetype(info.st_size));
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                contents.failure = systemReason(errno);
+            if (n <= 0)
+                break;
+            contents.bytes.append(buffer, qsizetype(n));
+        }
+    }
+    ::close(fd);
+    if (contents.failure)
+        contents.bytes.clear();
+    return contents;
+}
+
+}  // namespace inputs

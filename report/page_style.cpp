@@ -1,0 +1,77 @@
+#include "report/page_style.h"
+
+namespace page_style {
+
+// Written as the text of the style element, where the writer's escapes would
+// not be undone: so no angle brackets, ampersands or quotes in here.
+const char styleSheet[] = R"(
+:root { --ink: #1d2733; --muted: #5d6977; --rule: #d8dee5; --soft: #f4f6f9; --accent: #2f5d8a;
+  --r0: #dde7f1; --r1: #a9c3dc; --r2: #5f8fbf; --r3: #24507c; }
+* { box-sizing: border-box; }
+body { margin: 0; color: var(--ink); background: #fff; font: 15px/1.45 Liberation Sans, Arial, Helvetica, sans-serif; }
+main { max-width: 74rem; margin: 0 auto; padding: 2rem 2.5rem 3rem; }
+header.top { border-bottom: 3px solid var(--accent); padding-bottom: .7rem; margin-bottom: 1rem; }
+h1 { font-size: 1.8rem; margin: 0 0 .25rem; }
+.lede { margin: 0; color: var(--muted); font-size: 1.05rem; }
+.notice { background: #fff5e6; border-left: 4px solid #d9822b; padding: .55rem .9rem; margin: 1rem 0; }
+nav.contents { font-size: .9rem; margin: .8rem 0 0; }
+nav.contents a { color: var(--accent); text-decoration: none; margin-right: 1.2rem; white-space: nowrap; }
+h2 { font-size: 1.35rem; margin: 2.2rem 0 .7rem; padding-bottom: .25rem; border-bottom: 1px solid var(--rule); }
+h2 .sub { font-weight: normal; color: var(--muted); font-size: .95rem; margin-left: .6rem; white-space: pre-wrap; }
+table { border-collapse: collapse; width: 100%; }
+th { text-align: left; font-size: .75rem; text-transform: uppercase; letter-spacing: .05em; color: var(--muted);
+  font-weight: bold; border-bottom: 2px solid var(--rule); padding: .35rem .55rem; }
+td { border-bottom: 1px solid var(--rule); padding: .4rem .55rem; vertical-align: top; }
+td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
+.file { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .82rem; white-space: nowrap; }
+.time { white-space: nowrap; font-variant-numeric: tabular-nums; color: var(--muted); font-size: .85rem; }
+.later { color: var(--rule); }
+td.bar { width: 12rem; }
+td.bar svg { display: block; margin-top: .25rem; width: 100%; height: 10px; }
+.item { margin: 1.4rem 0 2rem; }
+.item h3 { font-size: 1.02rem; margin: 0 0 .4rem; }
+.item h3 .count { font-weight: normal; color: var(--muted); font-size: .9rem; margin-left: .6rem; }
+.itemtext { white-space: pre-wrap; overflow-wrap: anywhere; background: var(--soft); border: 1px solid var(--rule);
+  border-radius: 4px; padding: .55rem .8rem; font-size: .88rem; max-height: 12rem; overflow: auto; margin: 0 0 .6rem; }
+.noitem { color: var(--muted); font-style: italic; }
+.spread { display: flex; align-items: flex-end; gap: 1rem; margin: .3rem 0 .4rem; color: var(--muted); font-size: .85rem; }
+.spread span { padding-bottom: .9rem; }
+.spread svg { display: block; }
+.response { white-space: pre-wrap; overflow-wrap: anywhere; }
+table.answers, table.fixed { table-layout: fixed; }
+col.student { width: 13rem; }
+col.when { width: 7rem; }
+col.rating { width: 4.5rem; }
+.when span { display: block; }
+.when .day { font-size: .78rem; }
+col.line { width: 5rem; }
+table.answers .file, table.fixed .file { white-space: normal; overflow-wrap: break-word; }
+.chip { display: inline-block; min-width: 1.9em; text-align: center; border-radius: 1em; padding: 0 .5em; font-weight: bold;
+  font-size: .85rem; background: #eceff3; border: 1px solid #c7cfd8; -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+.chip.r0 { background: var(--r0); border-color: var(--r0); }
+.chip.r1 { background: var(--r1); border-color: var(--r1); }
+.chip.r2 { background: var(--r2); border-color: var(--r2); color: #fff; }
+.chip.r3 { background: var(--r3); border-color: var(--r3); color: #fff; }
+.tag { font-size: .7rem; text-transform: uppercase; letter-spacing: .06em; color: #6b4c8a; border: 1px solid #b9a5cf;
+  border-radius: 3px; padding: 0 .35em; }
+.cut { display: block; color: #a04d00; font-size: .8rem; font-style: italic; margin-top: .2rem; }
+.excerpt { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .8rem; background: var(--soft);
+  white-space: pre-wrap; overflow-wrap: anywhere; }
+footer { margin-top: 3rem; color: var(--muted); font-size: .8rem; border-top: 1px solid var(--rule); padding-top: .6rem; }
+@page { margin: 14mm 12mm; }
+@media print {
+  body { font-size: 10pt; }
+  main { max-width: none; padding: 0; }
+  nav.contents { display: none; }
+  section.assignment { break-before: page; }
+  tr, .spread { break-inside: avoid; }
+  .item h3, .itemtext, .spread { break-after: avoid; }
+  .itemtext { max-height: none; overflow: visible; }
+  col.student { width: 9.5rem; }
+  col.rating { width: 3.5rem; }
+  td.bar { width: 8rem; }
+  a { color: inherit; text-decoration: none; }
+}
+)";
+
+}  // namespace page_style

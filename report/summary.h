@@ -1,0 +1,19 @@
+#pragma once
+
+#include "report/class_records.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the program prints when it writes no page and no spreadsheet.
+namespace summary {
+
+// A few lines: the files read, then per assignment its students, responses,
+// notes and time on task, then what holds no record or could not be read.
+QString text(const class_records::ClassRecords& records);
+
+// One line per problem, as compilers name places: "FILE:LINE: message", or
+// "FILE: message" for a whole file.
+QStringList problemLines(const class_records::ClassRecords& records);
+
+}  // namespace summary

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Folders of send files as students would hand them in, written by the
+// program's own record writer, for the report's screenshot and benchmark.
+namespace sample_class {
+
+// Five students after an afternoon on assignment 011, two of them on 012 the
+// next morning, one folder each; one student typed a greeting into the file
+// and one sent an empty file.
+void writeShowcase(const QString& folder);
+
+// `students` send files of about `bytesPerFile` bytes each: random
+// responses, ratings and notes to the built-in bank's items.
+void writeLarge(const QString& folder, int students, qsizetype bytesPerFile, quint32 seed);
+
+}  // namespace sample_class
