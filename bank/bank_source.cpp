@@ -1,15 +1,14 @@
 #include "bank/bank_source.h"
 
+#include "platform/posix_file.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace bank_source {
 
@@ -33,22 +32,6 @@ QString kindOf(mode_t mode)
     return QStringLiteral("not a regular file");
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Reads files into one bank, within the bytes a bank may hold in all.
 class Reader {
 public:
@@ -65,7 +48,7 @@ private:
     }
     void failWithReason(const QString& path, int error)
     {
-        fail(path, QStringLiteral("cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
+        fail(path, QStringLiteral("cannot be read: %1").arg(posix_file::reason(error)));
     }
     void tooLarge(const QString& path, qint64 size)
     {
@@ -90,43 +73,20 @@ void Reader::readPath(const QString& path)
 
 void Reader::readFile(const QString& path)
 {
-    // Opened without blocking, so that a named pipe cannot hang the reader;
-    // then anything but a regular file is refused unread.
-    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0)
-        return failWithReason(path, errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        return failWithReason(path, errno);
-    if (!S_ISREG(info.st_mode))
-        return fail(path, QStringLiteral("is %1, not a bank file").arg(kindOf(info.st_mode)));
-    if (info.st_size > budget_)
-        return tooLarge(path, info.st_size);
-
-    // The file may grow while it is read: read to its end, but never more
-    // than the bank may still hold.
-    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
-    qsizetype got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > budget_)
-                return tooLarge(path, got);
-            bytes.resize(qsizetype(std::min<qint64>(budget_ + 1, 2 * qint64(bytes.size()))));
-        }
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, std::size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failWithReason(path, errno);
-        if (n == 0)
-            break;
-        got += n;
+    using posix_file::PlainFile;
+    PlainFile file = posix_file::readPlainFile(path, budget_);
+    switch (file.failure) {
+    case PlainFile::Failure::None:
+        budget_ -= file.size;
+        sources.files.emplace_back(path, std::move(file.bytes));
+        return;
+    case PlainFile::Failure::System:
+        return failWithReason(path, file.error);
+    case PlainFile::Failure::NotPlain:
+        return fail(path, QStringLiteral("is %1, not a bank file").arg(kindOf(file.mode)));
+    case PlainFile::Failure::TooLarge:
+        return tooLarge(path, file.size);
     }
-    if (got > budget_)
-        return tooLarge(path, got);
-    bytes.truncate(got);
-    budget_ -= got;
-    sources.files.emplace_back(path, std::move(bytes));
 }
 
 void Reader::readFolder(const QString& path)

@@ -8,9 +8,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace file_access {
 namespace {
@@ -25,33 +23,14 @@ namespace {
 
 QByteArray readBytes(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const posix_file::Descriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file.isOpen()) {
-        if (errno == ENOENT)
-            return {};
-        failRead(path, posix_file::reason(errno));
-    }
-    // Only a plain file has an end to read up to: a device or a pipe in its
-    // place would be read forever.
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        failRead(path, posix_file::reason(errno));
-    if (!S_ISREG(info.st_mode))
-        failRead(path, QStringLiteral("it is not a plain file"));
-    QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            failRead(path, posix_file::reason(errno));
-        }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer, n);
-    }
+    using Failure = posix_file::PlainFile::Failure;
+    posix_file::PlainFile file = posix_file::readPlainFile(path);
+    if (file.failure == Failure::None)
+        return std::move(file.bytes);
+    if (file.failure == Failure::System && file.error == ENOENT)
+        return {};
+    failRead(path, file.failure == Failure::System ? posix_file::reason(file.error)
+                                                   : QStringLiteral("it is not a plain file"));
 }
 
 bool makeFolder(const QString& path)

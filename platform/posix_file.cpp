@@ -1,7 +1,12 @@
 #include "platform/posix_file.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace posix_file {
@@ -59,6 +64,55 @@ QByteArray readAt(int fd, qint64 offset, qint64 length)
     }
     bytes.truncate(got);
     return bytes;
+}
+
+PlainFile readPlainFile(const QString& path, qint64 limit)
+{
+    PlainFile file;
+    const auto fail = [&file](PlainFile::Failure failure) {
+        file.failure = failure;
+        file.bytes.clear();
+        return std::move(file);
+    };
+    const auto failWithReason = [&](int error) {
+        file.error = error;
+        return fail(PlainFile::Failure::System);
+    };
+
+    const Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
+        return failWithReason(errno);
+    file.mode = info.st_mode;
+    file.size = info.st_size;
+    if (!S_ISREG(info.st_mode))
+        return fail(PlainFile::Failure::NotPlain);
+    if (file.size > limit)
+        return fail(PlainFile::Failure::TooLarge);
+
+    // Room for one byte more than the file's size, to see at once whether it
+    // grew; it may, and is read to its end all the same, within the limit.
+    QByteArray& bytes = file.bytes;
+    qsizetype got = 0;
+    for (;;) {
+        if (got > limit) {
+            file.size = got;
+            return fail(PlainFile::Failure::TooLarge);
+        }
+        if (got == bytes.size())
+            bytes.resize(qsizetype(std::min<qint64>(limit + 1, std::max<qint64>(file.size + 1, 2 * qint64(got)))));
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, std::size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return failWithReason(errno);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    file.size = got;
+    return file;
 }
 
 }  // namespace posix_file

@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
-// Small pieces shared by the file operations of the platform layer.
+#include <limits>
+#include <sys/types.h>
+
+// Small pieces shared by the file operations of the platform layer, the
+// bank reader and the report program.
 namespace posix_file {
 
 // Owns an open file descriptor and closes it.
@@ -31,5 +35,26 @@ int writeAll(int fd, const char* data, qsizetype size);
 
 // Up to `length` bytes from `offset`; fewer when the file ends or a read fails.
 QByteArray readAt(int fd, qint64 offset, qint64 length);
+
+// A whole file as readPlainFile() found it.
+struct PlainFile {
+    enum class Failure {
+        None,
+        System,    // `error` holds the errno (ENOENT: there is no such file)
+        NotPlain,  // a folder, a device, a pipe or a socket: `mode` says which
+        TooLarge,  // more than the limit: `size` is what was seen of it
+    };
+    Failure failure = Failure::None;
+    int error = 0;
+    mode_t mode = 0;
+    qint64 size = 0;
+    QByteArray bytes;  // empty unless the read succeeded
+};
+
+// Reads a plain file to its end, however it grows while it is read, but
+// never more than `limit` bytes. It is opened without blocking and refused
+// unread when it is not a plain file, so that a named pipe or a device in a
+// file's place can neither hang the reader nor be read forever.
+PlainFile readPlainFile(const QString& path, qint64 limit = std::numeric_limits<qint64>::max() - 1);
 
 }  // namespace posix_file

@@ -1,25 +1,19 @@
 #include "report/inputs.h"
 
+#include "platform/posix_file.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace inputs {
 namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 bool isRecordFileName(const QString& name)
 {
@@ -57,7 +51,7 @@ public:
 private:
     void folder(const QString& shown);
     void file(const QString& shown, const struct stat& info);
-    void fail(const QString& shown, int error) { unread.push_back({{shown, QString(), systemReason(error)}, absolute(shown)}); }
+    void fail(const QString& shown, int error) { unread.push_back({{shown, QString(), posix_file::reason(error)}, absolute(shown)}); }
 
     std::set<std::pair<dev_t, ino_t>> seenFolders_;
     std::set<std::pair<dev_t, ino_t>> seenFiles_;
@@ -172,33 +166,11 @@ Found find(const QStringList& arguments)
 
 Contents read(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {{}, systemReason(errno)};
-    Contents contents;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        contents.failure = systemReason(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        contents.failure = QStringLiteral("not a plain file");
-    } else {
-        contents.bytes.reserve(qsizetype(info.st_size));
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                contents.failure = systemReason(errno);
-            if (n <= 0)
-                break;
-            contents.bytes.append(buffer, qsizetype(n));
-        }
-    }
-    ::close(fd);
-    if (contents.failure)
-        contents.bytes.clear();
-    return contents;
+    using Failure = posix_file::PlainFile::Failure;
+    posix_file::PlainFile file = posix_file::readPlainFile(path);
+    if (file.failure == Failure::None)
+        return {std::move(file.bytes), std::nullopt};
+    return {{}, file.failure == Failure::System ? posix_file::reason(file.error) : QStringLiteral("not a plain file")};
 }
 
 }  // namespace inputs
