@@ -18,19 +18,15 @@ namespace file_access {
 // is written; a journal naming each file and the bytes it is to receive is
 // synced; each file gets its bytes in one write and is synced; the journal
 // is removed. If a write or a sync fails, the files already written are cut
-// back by the bytes just written, and DrillError names the file and the
-// system's reason. A journal left by an earlier run is completed first;
-// returns the files that it named but that have changed since, which are
-// left as they are.
+// back by the bytes just written (or, when that fails too, their bytes are
+// left to the journal to take back before the next record), and DrillError
+// names the file and the system's reason. A journal left by an earlier run
+// is settled first; one that cannot be settled now is kept and fails the
+// record. Returns the messages for the student about that journal: files
+// that have changed since it was written and were left as they are, or a
+// damaged journal set aside. (record_calls::setFaultHook lets tests fail any
+// of the system calls made here.)
 QStringList appendRecord(const std::vector<RecordPart>& parts);
-
-// The message that names the files an earlier run's journal left alone.
-QString leftAloneNotice(const QStringList& paths);
-
-// For crash tests: called before every sync of a record file or a journal
-// and before a journal is removed, the points at which a crash matters.
-using CrashPointHook = void (*)();
-void setCrashPointHook(CrashPointHook hook);
 
 // The whole file, or empty when it does not exist. Any other failure
 // (a folder, device or pipe in its place, no permission) throws DrillError.

@@ -22,9 +22,9 @@ void QtPlatform::errorBox(const QString& text)
 
 void QtPlatform::appendRecord(const std::vector<RecordPart>& parts)
 {
-    const QStringList leftAlone = file_access::appendRecord(parts);
-    if (!leftAlone.isEmpty())
-        errorBox(file_access::leftAloneNotice(leftAlone));
+    const QStringList notices = file_access::appendRecord(parts);
+    if (!notices.isEmpty())
+        errorBox(notices.join(QStringLiteral("\n\n")));
 }
 
 QByteArray QtPlatform::readFile(const QString& path)

@@ -1,15 +1,16 @@
 #include "platform/drill_error.h"
 #include "platform/file_access.h"
 #include "platform/posix_file.h"
+#include "platform/record_calls.h"
 #include "platform/record_journal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,193 +18,466 @@ namespace file_access {
 namespace {
 
 using posix_file::Descriptor;
+using record_journal::Kind;
 
-CrashPointHook crashPointHook = nullptr;
+const QByteArray journalName = ".record-journal";
+const QByteArray setAsideName = ".record-journal.damaged";
+const QByteArray takeBackName = ".record-journal.take-back";
+// Far beyond any record's journal; a larger file is not read into memory.
+constexpr qint64 journalLimit = qint64(512) << 20;
+constexpr int recordFileFlags = O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK;
 
-void crashPoint()
+// The checksums of journals that this run gave up on (their record was
+// reported as not recorded) but could not clear from the disk: the next
+// append of this run takes their bytes back instead of completing them.
+QSet<QByteArray>& abandonedJournals()
 {
-    if (crashPointHook)
-        crashPointHook();
+    static QSet<QByteArray> checksums;
+    return checksums;
 }
 
-// Returns 0 or the errno of the failure; a device or a pipe, which cannot
-// be synced, counts as synced.
-int sync(int fd)
+QString reasonFor(int error)
 {
-    crashPoint();
-    if (::fsync(fd) == 0 || errno == EINVAL)
-        return 0;
-    return errno;
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link, which the program does not write through");
+    return posix_file::reason(error);
+}
+
+QString shown(const QString& folder, const QByteArray& name)
+{
+    return QDir::toNativeSeparators(folder + u'/' + QFile::decodeName(name));
 }
 
 QByteArray nameOf(const QString& path)
 {
-    return QFile::encodeName(path);
+    return QFile::encodeName(QFileInfo(path).fileName());
 }
 
-[[noreturn]] void failWrite(const QString& path, int error, bool takenBack = true)
+[[noreturn]] void failWrite(const QString& path, const QString& reason, const QString& more = QString())
 {
-    const QString failure = QStringLiteral("The record file %1 could not be written: %2.")
-                                .arg(QDir::toNativeSeparators(path), posix_file::reason(error));
-    throw DrillError(failure + (takenBack ? QStringLiteral(" Nothing was recorded.")
-                                          : QStringLiteral(" Part of the record could not be taken back out of the "
-                                                           "files written before it.")));
+    throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Nothing was recorded.%3")
+                         .arg(QDir::toNativeSeparators(path), reason, more));
 }
 
-record_journal::Identity identityOf(const struct stat& info)
+// A file of a leftover journal that cannot be settled now: the journal is
+// kept, and nothing else is written until it can be.
+[[noreturn]] void failUnfinished(const QString& path, Kind kind, const char* action, int error)
 {
-    return {quint64(info.st_dev), quint64(info.st_ino)};
+    throw DrillError(QStringLiteral("The record file %1 could not be %2: %3. An unfinished record must be %4 it before "
+                                    "any other record is written. Nothing was recorded.")
+                         .arg(QDir::toNativeSeparators(path), QLatin1String(action), reasonFor(error),
+                              kind == Kind::Complete ? QStringLiteral("completed in") : QStringLiteral("taken back out of")));
 }
 
-QString journalPath(const QString& folder)
+[[noreturn]] void failJournal(const QString& folder, const char* action, int error, const QString& more = QString())
 {
-    return folder + QStringLiteral("/.record-journal");
+    throw DrillError(QStringLiteral("The record journal %1 could not be %2: %3. Nothing was recorded.%4")
+                         .arg(shown(folder, journalName), QLatin1String(action), reasonFor(error), more));
 }
 
-// Cuts a file back to `size`, but only when it has grown by no more than the
-// `length` bytes just written to it: never into bytes that were there before.
-bool cutBack(int fd, off_t size, qint64 length)
+QString leftAloneNotice(Kind kind, const QStringList& paths)
 {
-    struct stat now {};
-    if (::fstat(fd, &now) != 0)
-        return false;
-    if (!S_ISREG(now.st_mode) || now.st_size == size)
-        return true;
-    return now.st_size > size && now.st_size <= size + length && ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
+    QStringList shownPaths;
+    for (const QString& path : paths)
+        shownPaths.append(QDir::toNativeSeparators(path));
+    const QString files = shownPaths.join(QStringLiteral(", "));
+    if (kind == Kind::TakeBack) {
+        return QStringLiteral("A record that could not be written whole has been taken back out of the files that "
+                              "still ended with it. These files have changed since and were left as they are: %1. "
+                              "Look at the end of each: part of that record may still be there.")
+            .arg(files);
+    }
+    return QStringLiteral("An earlier run of the program was stopped while it wrote a record. The record has been "
+                          "completed in the files that still ended where it stopped. These files have changed since "
+                          "and were left as they are: %1. Look at the end of each to see whether that record is whole.")
+        .arg(files);
 }
 
-// Completes one file of a leftover journal; false when it leaves the file
-// alone.
-bool completeFile(const QString& path, const record_journal::Entry& entry)
+// The journal's name is on the disk before any record file is written,
+// and one set aside stays set aside.
+int syncFolder(int folderFd)
 {
-    const Descriptor fd(::open(nameOf(path).constData(), O_RDWR | O_APPEND | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    const record_journal::FileNow now{identityOf(info), qint64(info.st_size), [&fd](qint64 offset, qint64 length) {
-                                          return posix_file::readAt(fd.get(), offset, length);
-                                      }};
-    const record_journal::Completion completion = record_journal::complete(entry, now);
-    if (completion.step == record_journal::Step::LeaveAlone)
-        return false;
-    // A file that already holds the whole record is synced all the same: the
-    // run that wrote it may have been stopped before its sync.
-    const QByteArray rest = entry.bytes.mid(completion.from);
-    int error = posix_file::writeAll(fd.get(), rest.constData(), rest.size());
+    return record_calls::sync(folderFd, QByteArray());
+}
+
+// Empties the journal and syncs it, then removes it: whatever becomes of its
+// name after a power cut, it holds no record any more. 0 or the errno.
+int clearJournal(int folderFd)
+{
+    int fd = -1;
+    int error = record_calls::openAt(folderFd, journalName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
+    const Descriptor journal(fd);
+    if (error == ENOENT)
+        return 0;
     if (error == 0)
-        error = sync(fd.get());
+        error = record_calls::truncate(fd, journalName, 0);
+    if (error == 0)
+        error = record_calls::sync(fd, journalName);
     if (error != 0)
-        failWrite(path, error, cutBack(fd.get(), info.st_size, rest.size()));
+        return error;
+    // An empty journal is never applied: one that cannot be removed may stay.
+    record_calls::removeAt(folderFd, journalName);
+    return 0;
+}
+
+// Removes a journal whose record is in every file; one that cannot be
+// removed is emptied instead. 0 or the errno of the removal.
+int retireJournal(int folderFd)
+{
+    const int error = record_calls::removeAt(folderFd, journalName);
+    if (error == 0 || error == ENOENT)
+        return 0;
+    return clearJournal(folderFd) == 0 ? 0 : error;
+}
+
+// Renames a journal that cannot be used, so that nothing is lost with it,
+// and returns the message that names it.
+QString setJournalAside(int folderFd, const QString& folder, const QString& what)
+{
+    QByteArray aside = setAsideName;
+    struct stat info {};
+    for (int n = 2; ::fstatat(folderFd, aside.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0; ++n)
+        aside = setAsideName + '-' + QByteArray::number(n);
+    int error = record_calls::renameAt(folderFd, journalName, aside);
+    if (error == 0)
+        error = syncFolder(folderFd);
+    if (error != 0)
+        failJournal(folder, "set aside", error, QStringLiteral(" It %1, and stays until it can be renamed.").arg(what));
+    return QStringLiteral("The record journal that an earlier run left in %1 %2, so the program cannot tell whether "
+                          "a record was left unfinished. It has been set aside as %3. Look at the end of each record "
+                          "file there: if the last record is whole in each file and the same in the master file and "
+                          "the send file, nothing is lost and %3 may be deleted.")
+        .arg(QDir::toNativeSeparators(folder), what, shown(folder, aside));
+}
+
+// Settles one file of a leftover journal; returns false when the file has
+// changed since and is left as it is.
+bool settleFile(int folderFd, const QString& folder, Kind kind, const record_journal::Entry& entry,
+                const struct timespec& journalTime)
+{
+    const QByteArray name = QFile::encodeName(entry.name);
+    const QString path = QDir(folder).filePath(entry.name);
+    int fd = -1;
+    int error = record_calls::openAt(folderFd, name, recordFileFlags, &fd);
+    const Descriptor file(fd);
+    if (error == ENOENT)
+        return false;
+    if (error != 0)
+        failUnfinished(path, kind, "opened", error);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        failUnfinished(path, kind, "read", errno);
+    if (!S_ISREG(info.st_mode))
+        return false;
+    const bool newer = info.st_mtim.tv_sec > journalTime.tv_sec
+                       || (info.st_mtim.tv_sec == journalTime.tv_sec && info.st_mtim.tv_nsec > journalTime.tv_nsec);
+    const record_journal::FileNow now{qint64(info.st_size), newer, [fd, &name](qint64 offset, qint64 length) {
+                                          record_journal::FileNow::Read read;
+                                          read.error = record_calls::read(fd, name, offset, length, &read.bytes);
+                                          return read;
+                                      }};
+    const record_journal::Settlement settlement = record_journal::settle(kind, entry, now);
+    switch (settlement.step) {
+    case record_journal::Step::LeaveAlone:
+        return false;
+    case record_journal::Step::Unreadable:
+        failUnfinished(path, kind, "read", settlement.error);
+    case record_journal::Step::CutBack:
+        if ((error = record_calls::truncate(fd, name, entry.sizeBefore)) != 0)
+            failUnfinished(path, kind, "cut back", error);
+        break;
+    case record_journal::Step::AppendRest:
+        if ((error = record_calls::writeAll(fd, name, entry.bytes.mid(settlement.from))) != 0) {
+            // Only the bytes just appended are taken back, if any were; should
+            // that fail, the journal still describes them.
+            struct stat now {};
+            if (::fstat(fd, &now) == 0 && now.st_size > info.st_size)
+                record_calls::truncate(fd, name, info.st_size);
+            failUnfinished(path, kind, "written", error);
+        }
+        break;
+    case record_journal::Step::Nothing:
+        break;
+    }
+    // Synced even when nothing was done: the run that wrote the file may have
+    // been stopped before its sync.
+    if ((error = record_calls::sync(fd, name)) != 0)
+        failUnfinished(path, kind, "written", error);
     return true;
 }
 
-// Completes the record that a stopped run left in its journal, if any, and
-// removes the journal. Returns the files left alone.
-QStringList completeLeftover(const QString& folder)
+// Completes, or takes back, the record that a journal in the folder
+// describes, then removes the journal. Returns the messages for the
+// student; throws when the journal must be kept.
+QStringList settleLeftover(int folderFd, const QString& folder)
 {
-    const QByteArray journal = nameOf(journalPath(folder));
-    const Descriptor fd(::open(journal.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-    struct stat info {};
-    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    int fd = -1;
+    const int error = record_calls::openAt(folderFd, journalName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
+    const Descriptor journalFd(fd);
+    if (error == ENOENT)
         return {};
-    QStringList leftAlone;
-    if (const auto entries = record_journal::decode(posix_file::readAt(fd.get(), 0, info.st_size))) {
-        const QDir dir(folder);
-        for (const record_journal::Entry& entry : *entries) {
-            const QString path = QDir::cleanPath(dir.filePath(entry.name));
-            if (!completeFile(path, entry))
-                leftAlone.append(path);
-        }
+    if (error == ELOOP)
+        return {setJournalAside(folderFd, folder, QStringLiteral("is a symbolic link"))};
+    if (error != 0)
+        failJournal(folder, "read", error);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        failJournal(folder, "read", errno);
+    if (!S_ISREG(info.st_mode))
+        return {setJournalAside(folderFd, folder, QStringLiteral("is not a plain file"))};
+    if (info.st_size == 0) {
+        // Cleared, but not removable: it holds nothing.
+        return {};
     }
-    crashPoint();
-    ::unlink(journal.constData());
+    if (info.st_size > journalLimit)
+        return {setJournalAside(folderFd, folder, QStringLiteral("is far too large to be a record's journal"))};
+    QByteArray text;
+    if (const int readError = record_calls::read(fd, journalName, 0, info.st_size, &text))
+        failJournal(folder, "read", readError);
+
+    const record_journal::Decoded decoded = record_journal::decode(text);
+    using Verdict = record_journal::Decoded::Verdict;
+    if (decoded.verdict == Verdict::Damaged)
+        return {setJournalAside(folderFd, folder, QStringLiteral("is damaged or was cut short"))};
+    if (decoded.verdict == Verdict::Impossible)
+        return {setJournalAside(folderFd, folder, QStringLiteral("does not describe a record that this program writes"))};
+
+    const Kind kind = abandonedJournals().contains(decoded.checksum) ? Kind::TakeBack : decoded.journal.kind;
+    QStringList leftAlone;
+    for (const record_journal::Entry& entry : decoded.journal.entries) {
+        if (!settleFile(folderFd, folder, kind, entry, info.st_mtim))
+            leftAlone.append(QDir(folder).filePath(entry.name));
+    }
+    if (const int retireError = retireJournal(folderFd))
+        failJournal(folder, "removed", retireError, QStringLiteral(" The record it describes is settled in every file."));
+    abandonedJournals().remove(decoded.checksum);
     leftAlone.removeDuplicates();
-    return leftAlone;
+    if (leftAlone.isEmpty())
+        return {};
+    return {leftAloneNotice(kind, leftAlone)};
+}
+
+// On file systems that lock only files open for writing (network folders),
+// the folder cannot be locked: the master file, which every record writes
+// first, is locked instead. Where there are no locks at all, a single copy
+// of the program still writes whole records.
+Descriptor lockRecords(int folderFd, const QString& folder, const QString& firstPath)
+{
+    int error = record_calls::lock(folderFd, QByteArray());
+    Descriptor locked;
+    if (error == EBADF) {
+        int fd = -1;
+        error = record_calls::openAt(folderFd, nameOf(firstPath), recordFileFlags | O_CREAT, &fd);
+        locked = Descriptor(fd);
+        if (error != 0)
+            failWrite(firstPath, reasonFor(error));
+        error = record_calls::lock(fd, nameOf(firstPath));
+    }
+    if (error != 0 && error != ENOLCK && error != EOPNOTSUPP) {
+        throw DrillError(QStringLiteral("The record files in %1 could not be locked against another copy of the "
+                                        "program: %2. Nothing was recorded.")
+                             .arg(QDir::toNativeSeparators(folder), reasonFor(error)));
+    }
+    return locked;
 }
 
 // The program's earlier versions kept one journal per file, which only ever
 // told where a torn record began. They are removed without touching their
-// files, so that no later run cuts a file by them.
-void dropOldJournals(const std::vector<RecordPart>& parts)
+// files; one that cannot be removed does no harm, as nothing reads it.
+void dropOldJournals(int folderFd, const std::vector<RecordPart>& parts)
 {
-    for (const RecordPart& part : parts) {
-        const QFileInfo info(part.path);
-        ::unlink(nameOf(info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".pending")).constData());
-    }
+    for (const RecordPart& part : parts)
+        ::unlinkat(folderFd, ('.' + nameOf(part.path) + ".pending").constData(), 0);
 }
 
 // One file of the record being written, and how it stood before.
 struct OpenFile {
     const RecordPart* part = nullptr;
+    QByteArray name;
     Descriptor fd;
-    struct stat before {};
+    qint64 sizeBefore = 0;
+    QByteArray tailChecksum;
 };
 
-std::vector<OpenFile> openAll(const std::vector<RecordPart>& parts)
+std::vector<OpenFile> openAll(int folderFd, const std::vector<RecordPart>& parts)
 {
     std::vector<OpenFile> files;
     files.reserve(parts.size());
     for (const RecordPart& part : parts) {
+        OpenFile file{&part, nameOf(part.path), Descriptor(), 0, {}};
         // Non-blocking, so that a named pipe in the file's place fails at
         // once instead of waiting for a reader.
-        OpenFile file{&part, Descriptor(::open(nameOf(part.path).constData(),
-                                               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600)),
-                      {}};
-        if (!file.fd.isOpen() || ::fstat(file.fd.get(), &file.before) != 0)
-            failWrite(part.path, errno);
+        int fd = -1;
+        int error = record_calls::openAt(folderFd, file.name, recordFileFlags | O_CREAT, &fd);
+        file.fd = Descriptor(fd);
+        if (error != 0)
+            failWrite(part.path, reasonFor(error));
+        struct stat info {};
+        if (::fstat(fd, &info) != 0)
+            failWrite(part.path, reasonFor(errno));
+        if (!S_ISREG(info.st_mode))
+            failWrite(part.path, QStringLiteral("it is not a plain file"));
+        file.sizeBefore = info.st_size;
+        const qint64 start = record_journal::tailStart(file.sizeBefore);
+        QByteArray tail;
+        if ((error = record_calls::read(fd, file.name, start, file.sizeBefore - start, &tail)) != 0)
+            failWrite(part.path, reasonFor(error));
+        file.tailChecksum = record_journal::tailChecksum(tail);
         files.push_back(std::move(file));
     }
     return files;
 }
 
-// False when no journal can be kept (a folder that lets only its files be
-// written); the record is then written without one.
-bool writeJournal(int folderFd, const QString& folder, const std::vector<OpenFile>& files)
+record_journal::Journal journalOf(const std::vector<OpenFile>& files, Kind kind)
 {
-    const QDir dir(QFileInfo(folder).absoluteFilePath());
-    QList<record_journal::Entry> entries;
-    for (const OpenFile& file : files) {
-        entries.append({dir.relativeFilePath(QFileInfo(file.part->path).absoluteFilePath()), identityOf(file.before),
-                        qint64(file.before.st_size), file.part->bytes});
-    }
-    const QByteArray text = record_journal::encode(entries);
-    const QByteArray name = nameOf(journalPath(folder));
-    const Descriptor fd(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.isOpen())
+    record_journal::Journal journal{kind, {}};
+    for (const OpenFile& file : files)
+        journal.entries.append({QFile::decodeName(file.name), file.sizeBefore, file.tailChecksum, file.part->bytes});
+    return journal;
+}
+
+// Writes a journal under `name` and syncs it; 0 or the errno.
+int putJournal(int folderFd, const QByteArray& name, const QByteArray& text)
+{
+    int fd = -1;
+    int error = record_calls::openAt(folderFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK, &fd);
+    const Descriptor journal(fd);
+    if (error == 0)
+        error = record_calls::writeAll(fd, name, text);
+    if (error == 0)
+        error = record_calls::sync(fd, name);
+    return error;
+}
+
+// Puts a journal to take back in the place of the record's journal, in one
+// rename, so that one or the other is on the disk whatever happens. Once
+// renamed, the journal to take back is the one in place: a failed sync of
+// the folder leaves open only which of the two a power cut keeps, and either
+// leaves the files agreeing.
+bool replaceWithTakeBack(int folderFd, const QByteArray& text)
+{
+    int error = putJournal(folderFd, takeBackName, text);
+    if (error == 0)
+        error = record_calls::renameAt(folderFd, takeBackName, journalName);
+    if (error != 0) {
+        ::unlinkat(folderFd, takeBackName.constData(), 0);
         return false;
-    if (posix_file::writeAll(fd.get(), text.constData(), text.size()) != 0 || sync(fd.get()) != 0) {
-        ::unlink(name.constData());
-        return false;
     }
-    // The journal's name, and those of record files just made, on the disk too.
-    sync(folderFd);
+    syncFolder(folderFd);
     return true;
 }
 
-void writeFiles(int folderFd, const QString& folder, const std::vector<OpenFile>& files)
+// What a failed record leaves to say about its journal, for the message.
+QString abandonJournal(int folderFd, const QByteArray& text)
 {
-    const bool journalled = writeJournal(folderFd, folder, files);
-    const QByteArray journal = nameOf(journalPath(folder));
+    const int error = clearJournal(folderFd);
+    if (error == 0)
+        return {};
+    abandonedJournals().insert(record_journal::checksumOf(text));
+    return QStringLiteral(" Its journal could not be cleared either (%1): if the program is closed before the record "
+                          "is written, its next start may write the record from the journal.")
+        .arg(reasonFor(error));
+}
+
+// False when the folder lets no file be created, so that no journal can be
+// kept; the record is then written without one. Any other failure fails the
+// record before a record file is touched.
+bool writeJournal(int folderFd, const QString& folder, const QByteArray& text)
+{
+    // A journal given up on earlier with the same bytes is replaced by this
+    // one, which is to be completed.
+    abandonedJournals().remove(record_journal::checksumOf(text));
+    int error = putJournal(folderFd, journalName, text);
+    if (error == EACCES || error == EPERM) {
+        struct stat info {};
+        if (::fstatat(folderFd, journalName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+            return false;
+    }
+    if (error == 0)
+        error = syncFolder(folderFd);
+    if (error != 0)
+        failJournal(folder, "written", error, abandonJournal(folderFd, text));
+    return true;
+}
+
+// Cuts a file back to where the record began, but only when it has grown by
+// no more than the record's bytes: never into bytes that were there before.
+// An empty text, or the reason it could not be done.
+QString cutBack(const OpenFile& file)
+{
+    struct stat now {};
+    if (::fstat(file.fd.get(), &now) != 0)
+        return reasonFor(errno);
+    if (now.st_size == file.sizeBefore)
+        return {};
+    if (now.st_size < file.sizeBefore || now.st_size > file.sizeBefore + file.part->bytes.size())
+        return QStringLiteral("it changed while the record was written");
+    int error = record_calls::truncate(file.fd.get(), file.name, file.sizeBefore);
+    if (error == 0)
+        error = record_calls::sync(file.fd.get(), file.name);
+    return error == 0 ? QString() : reasonFor(error);
+}
+
+// A write or a sync of file `failed` went wrong: the files written so far
+// are cut back, and what could not be cut back is left to the journal to
+// take back before the next record.
+[[noreturn]] void failRecord(int folderFd, const std::vector<OpenFile>& files, std::size_t failed, int error,
+                             const QByteArray* journal)
+{
+    QStringList notTakenBack;
+    for (std::size_t j = 0; j <= failed; ++j) {
+        const QString reason = cutBack(files[j]);
+        if (!reason.isEmpty())
+            notTakenBack.append(QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(files[j].part->path), reason));
+    }
+    const QString& path = files[failed].part->path;
+    if (notTakenBack.isEmpty())
+        failWrite(path, reasonFor(error), journal ? abandonJournal(folderFd, *journal) : QString());
+
+    const QString what = notTakenBack.join(QStringLiteral(", "));
+    if (!journal) {
+        throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Part of the record reached %3 "
+                                        "and could not be taken back out of it.")
+                             .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
+    }
+    const QByteArray takeBack = record_journal::encode(journalOf(files, Kind::TakeBack));
+    if (replaceWithTakeBack(folderFd, takeBack)) {
+        failWrite(path, reasonFor(error),
+                  QStringLiteral(" What had reached %1 could not be taken back out yet; the program does so before "
+                                 "it writes the next record.")
+                      .arg(what));
+    }
+    abandonedJournals().insert(record_journal::checksumOf(*journal));
+    throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Part of the record reached %3 and "
+                                    "could not be taken back out of it, nor could its journal be changed. Press the "
+                                    "button again once the cause is put right: the program then takes that part back "
+                                    "and writes the record once. If the program is closed first, its next start "
+                                    "completes the record in every file instead.")
+                         .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
+}
+
+// Returns a message for the student when the record was written but its
+// journal could not be removed.
+QStringList writeFiles(int folderFd, const QString& folder, const std::vector<OpenFile>& files)
+{
+    const QByteArray text = record_journal::encode(journalOf(files, Kind::Complete));
+    const bool journalled = writeJournal(folderFd, folder, text);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const QByteArray& bytes = files[i].part->bytes;
-        int error = posix_file::writeAll(files[i].fd.get(), bytes.constData(), bytes.size());
+        int error = record_calls::writeAll(files[i].fd.get(), files[i].name, bytes);
         if (error == 0)
-            error = sync(files[i].fd.get());
-        if (error != 0) {
-            bool takenBack = true;
-            for (std::size_t j = 0; j <= i; ++j)
-                takenBack = cutBack(files[j].fd.get(), files[j].before.st_size, files[j].part->bytes.size()) && takenBack;
-            // A journal whose files are all back where they were has nothing
-            // left to do; otherwise it completes the record at the next append.
-            if (journalled && takenBack)
-                ::unlink(journal.constData());
-            failWrite(files[i].part->path, error, takenBack);
-        }
+            error = record_calls::sync(files[i].fd.get(), files[i].name);
+        if (error != 0)
+            failRecord(folderFd, files, i, error, journalled ? &text : nullptr);
     }
-    if (journalled) {
-        crashPoint();
-        ::unlink(journal.constData());
+    if (!journalled)
+        return {};
+    if (const int error = retireJournal(folderFd)) {
+        return {QStringLiteral("The record was written to every file, but the record journal %1 could not be "
+                               "removed: %2. No further record can be written until it can be.")
+                    .arg(shown(folder, journalName), reasonFor(error))};
     }
+    return {};
 }
 
 }  // namespace
@@ -214,40 +488,26 @@ QStringList appendRecord(const std::vector<RecordPart>& parts)
         return {};
     const QString& first = parts.front().path;
     const QString folder = QFileInfo(first).path();
-    const Descriptor folderFd(::open(nameOf(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const RecordPart& part : parts) {
+        if (QFileInfo(part.path).path() != folder)
+            failWrite(part.path, QStringLiteral("it is not in the same folder as %1").arg(first));
+    }
+    const Descriptor folderFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.isOpen())
-        failWrite(first, errno);
-    // Held until the folder is closed on return. Where the file system has
-    // no locks, a single copy of the program still writes whole records.
-    while (::flock(folderFd.get(), LOCK_EX) != 0 && errno == EINTR) {
-    }
+        failWrite(first, reasonFor(errno));
+    // Held until the descriptors are closed on return.
+    const Descriptor locked = lockRecords(folderFd.get(), folder, first);
 
-    const QStringList leftAlone = completeLeftover(folder);
+    QStringList notices = settleLeftover(folderFd.get(), folder);
     try {
-        dropOldJournals(parts);
-        writeFiles(folderFd.get(), folder, openAll(parts));
+        dropOldJournals(folderFd.get(), parts);
+        notices += writeFiles(folderFd.get(), folder, openAll(folderFd.get(), parts));
     } catch (const DrillError& error) {
-        if (leftAlone.isEmpty())
+        if (notices.isEmpty())
             throw;
-        throw DrillError(error.text() + QStringLiteral("\n\n") + leftAloneNotice(leftAlone));
+        throw DrillError(error.text() + QStringLiteral("\n\n") + notices.join(QStringLiteral("\n\n")));
     }
-    return leftAlone;
-}
-
-QString leftAloneNotice(const QStringList& paths)
-{
-    QStringList shown;
-    for (const QString& path : paths)
-        shown.append(QDir::toNativeSeparators(path));
-    return QStringLiteral("An earlier run of the program was stopped while it wrote a record. The record has been "
-                          "completed in the files that still ended where it stopped. These files have changed since "
-                          "and were left as they are: %1. Look at the end of each to see whether that record is whole.")
-        .arg(shown.join(QStringLiteral(", ")));
-}
-
-void setCrashPointHook(CrashPointHook hook)
-{
-    crashPointHook = hook;
+    return notices;
 }
 
 }  // namespace file_access

@@ -21,9 +21,9 @@ void ScriptedPlatform::errorBox(const QString& text)
 
 void ScriptedPlatform::appendRecord(const std::vector<RecordPart>& parts)
 {
-    const QStringList leftAlone = file_access::appendRecord(parts);
-    if (!leftAlone.isEmpty())
-        errorBox(file_access::leftAloneNotice(leftAlone));
+    const QStringList notices = file_access::appendRecord(parts);
+    if (!notices.isEmpty())
+        errorBox(notices.join(QStringLiteral("\n\n")));
 }
 
 QByteArray ScriptedPlatform::readFile(const QString& path)

@@ -27,6 +27,13 @@
 //     LENGTH characters and file_access appends it to PATH, as the window
 //     does. Prints "ready SIZE" with the record's size in bytes.
 //
+//   record_writer press response|note ATTEMPTS
+//     Starts as "window 1" does and presses Enter Response or Save as Notes
+//     with typedText(1, 0), again while a press shows an error, at most
+//     ATTEMPTS times. Each error goes to the error output on a line of its
+//     own, after "error: ". Exits with 0 once a press recorded, 1 if none
+//     did, 2 if the program ended.
+//
 //   record_writer crash opening|response|note STOP
 //     Runs as "window 1" does and, after the opening record, records one
 //     response or one note, typedText(1, 0). Kills itself with SIGKILL at
@@ -35,6 +42,7 @@
 //     0 never stops.
 #include "app/main_form.h"
 #include "platform/file_access.h"
+#include "platform/record_calls.h"
 #include "platform/text_box.h"
 #include "record_check.h"
 #include "records/record_lines.h"
@@ -52,10 +60,14 @@ namespace {
 
 int crashPointsLeft = 0;
 
-void stopAtTheChosenCrashPoint()
+// The points at which a crash matters: every sync of a record file, a
+// journal or the folder, and every removal of a journal.
+int stopAtTheChosenCrashPoint(record_calls::Call call, const QByteArray&)
 {
-    if (--crashPointsLeft == 0)
+    using record_calls::Call;
+    if ((call == Call::Sync || call == Call::Remove) && --crashPointsLeft == 0)
         ::raise(SIGKILL);
+    return 0;
 }
 
 // Says "ready" on standard output, or writes one byte to `readyPipe`.
@@ -136,9 +148,27 @@ int runCrash(const QString& kind, int stopAt)
 {
     crashPointsLeft = stopAt;
     if (stopAt > 0)
-        file_access::setCrashPointHook(stopAtTheChosenCrashPoint);
+        record_calls::setFaultHook(stopAtTheChosenCrashPoint);
     const bool opening = kind == QStringLiteral("opening");
     return runWindow(1, opening ? 0 : 1, kind == QStringLiteral("note") ? 1 : 0);
+}
+
+int runPresses(const QString& kind, int attempts)
+{
+    ScriptedPlatform platform;
+    platform.answers = {QStringLiteral("Writer 1"), QString(), QStringLiteral("11")};
+    MainForm form(platform);
+    form.load();
+    QPushButton* button = kind == QStringLiteral("note") ? form.ui.cmd_save_as_notes : form.ui.cmd_enter_response;
+    for (int attempt = 0; attempt < attempts && !form.hasEnded(); ++attempt) {
+        const qsizetype errorsBefore = platform.errors.size();
+        text_box::setText(form.ui.txt_answer, record_check::typedText(1, 0));
+        button->click();
+        if (platform.errors.size() == errorsBefore)
+            return 0;
+        std::fprintf(stderr, "error: %s\n", qPrintable(platform.errors.last().replace(u'\n', u' ')));
+    }
+    return form.hasEnded() ? 2 : 1;
 }
 
 int runDisplay(const QString& which)
@@ -191,9 +221,11 @@ int main(int argc, char* argv[])
         return runDisplay(args[2]);
     if (args.size() == 5 && args[1] == QStringLiteral("direct"))
         return runDirect(args[2], args[3].toInt(), args[4].toInt());
+    if (args.size() == 4 && args[1] == QStringLiteral("press"))
+        return runPresses(args[2], args[3].toInt());
     if (args.size() == 4 && args[1] == QStringLiteral("crash"))
         return runCrash(args[2], args[3].toInt());
     std::fprintf(stderr, "usage: record_writer window CHILD COUNT NOTES_EVERY | serve NOTES_EVERY | display notes|send | "
-                         "direct PATH LENGTH COUNT | crash opening|response|note STOP\n");
+                         "direct PATH LENGTH COUNT | press response|note ATTEMPTS | crash opening|response|note STOP\n");
     return 2;
 }

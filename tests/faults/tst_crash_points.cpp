@@ -1,4 +1,5 @@
 #include "record_check.h"
+#include "writers.h"
 
 #include <QtTest>
 
@@ -21,11 +22,6 @@ struct Run {
     QString said;
 };
 
-QString straceProgram()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("strace"));
-}
-
 Run runWriter(const QString& home, Method method, const QString& kind, int stopAt)
 {
     QProcess writer;
@@ -34,11 +30,10 @@ Run runWriter(const QString& home, Method method, const QString& kind, int stopA
     writer.setProcessEnvironment(environment);
     const QStringList arguments{QStringLiteral("crash"), kind};
     if (method == Method::Strace && stopAt > 0) {
-        writer.start(straceProgram(), QStringList{QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                                  QStringLiteral("-e"), QStringLiteral("trace=fsync"), QStringLiteral("-e"),
-                                                  QStringLiteral("inject=fsync:signal=KILL:when=%1").arg(stopAt),
-                                                  QStringLiteral(RECORD_WRITER)}
-                                          + arguments + QStringList{QStringLiteral("0")});
+        writer.start(writers::straceProgram(),
+                     writers::underStrace({QStringLiteral("-e"), QStringLiteral("trace=fsync"), QStringLiteral("-e"),
+                                           QStringLiteral("inject=fsync:signal=KILL:when=%1").arg(stopAt)},
+                                          arguments + QStringList{QStringLiteral("0")}));
     } else {
         writer.start(QStringLiteral(RECORD_WRITER), arguments + QStringList{QString::number(stopAt)});
     }
@@ -112,12 +107,8 @@ void CrashPointsTest::filesAgreeAfterACrashAtEveryPoint()
 {
     QFETCH(QString, kind);
     QFETCH(Method, method);
-    if (method == Method::Strace) {
-        if (straceProgram().isEmpty())
-            QSKIP("strace is not installed");
-        if (QProcess::execute(straceProgram(), {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")}) != 0)
-            QSKIP("this machine does not permit ptrace");
-    }
+    if (method == Method::Strace && writers::straceProgram().isEmpty())
+        QSKIP("strace is missing or this machine does not permit ptrace");
     const bool pressed = kind != QStringLiteral("opening");
 
     // The writer is stopped at its first crash point, then at its second,

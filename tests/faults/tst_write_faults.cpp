@@ -1,3 +1,4 @@
+#include "fault_injection.h"
 #include "form_fixture.h"
 #include "platform/text_box.h"
 #include "record_check.h"
@@ -16,18 +17,25 @@ namespace {
 
 const QString fullDevice = QStringLiteral("/dev/full");
 
-// What stands in a record file's place when its record is written.
-enum class Cause { Folder, FullDevice, ReadOnly };
+using record_calls::Call;
+
+using Fault = FaultInjection::Fault;
+
+// What stands in a record file's place when its record is written, or
+// what befalls it.
+enum class Cause { Folder, FullDisk, ReadOnly, Link };
 
 QString reasonOf(Cause cause)
 {
     switch (cause) {
     case Cause::Folder:
         return QStringLiteral("Is a directory");
-    case Cause::FullDevice:
+    case Cause::FullDisk:
         return QStringLiteral("No space left on device");
     case Cause::ReadOnly:
         return QStringLiteral("Permission denied");
+    case Cause::Link:
+        return QStringLiteral("it is a symbolic link");
     }
     return {};
 }
@@ -43,28 +51,36 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-bool bringAbout(Cause cause, const QString& path)
+// A full disk is a fault injected into the file's writes, held in `fault`
+// until the cause is put right.
+bool bringAbout(Cause cause, const QString& path, std::optional<FaultInjection>& fault)
 {
     switch (cause) {
     case Cause::Folder:
         return QFile::remove(path) && QDir().mkdir(path);
-    case Cause::FullDevice:
-        return QFile::remove(path) && QFile::link(fullDevice, path);
+    case Cause::FullDisk:
+        fault.emplace(QList<Fault>{{Call::Write, QFileInfo(path).fileName().toUtf8(), ENOSPC}});
+        return true;
     case Cause::ReadOnly:
         return chmodded(path, 0400);
+    case Cause::Link:
+        return QFile::remove(path) && QFile::link(fullDevice, path);
     }
     return false;
 }
 
-bool putRight(Cause cause, const QString& path, const QByteArray& bytes)
+bool putRight(Cause cause, const QString& path, const QByteArray& bytes, std::optional<FaultInjection>& fault)
 {
     switch (cause) {
     case Cause::Folder:
         return QDir().rmdir(path) && writeWhole(path, bytes);
-    case Cause::FullDevice:
-        return QFile::remove(path) && writeWhole(path, bytes);
+    case Cause::FullDisk:
+        fault.reset();
+        return true;
     case Cause::ReadOnly:
         return chmodded(path, 0600);
+    case Cause::Link:
+        return QFile::remove(path) && writeWhole(path, bytes);
     }
     return false;
 }
@@ -76,6 +92,25 @@ QString fullDeviceInPlaceOf(const QTemporaryDir& home, const QString& fileName)
     const QString folder = home.path() + QStringLiteral("/korvelan");
     const QString path = folder + u'/' + fileName;
     return QDir().mkpath(folder) && QFile::link(fullDevice, path) ? path : QString();
+}
+
+// Starts the window and saves a first note, so that all three record files
+// exist; returns their paths.
+QMap<FileKind, QString> startWithThreeFiles(FormFixture& f)
+{
+    MainForm& form = f.start();
+    f.typeAnswer(QStringLiteral("a first note"));
+    form.ui.cmd_save_as_notes->click();
+    return {{FileKind::Master, form.masterFileName}, {FileKind::Send, form.sendFileName},
+            {FileKind::Notes, form.notesFileName}};
+}
+
+QMap<FileKind, QByteArray> bytesOfAll(const QMap<FileKind, QString>& paths)
+{
+    QMap<FileKind, QByteArray> bytes;
+    for (auto file = paths.cbegin(); file != paths.cend(); ++file)
+        bytes[file.key()] = FormFixture::bytesOf(*file);
+    return bytes;
 }
 
 // A message that a student reads: plain sentences, no error number.
@@ -112,12 +147,18 @@ private:
 
 Q_DECLARE_METATYPE(Cause)
 Q_DECLARE_METATYPE(FileKind)
+Q_DECLARE_METATYPE(QList<Fault>)
 
 class WriteFaultsTest : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup();
     void failedRecordKeepsFilesAndText_data();
     void failedRecordKeepsFilesAndText();
+    void failingCallsThenPressAgain_data();
+    void failingCallsThenPressAgain();
+    void straceFaultsInTheProgram_data();
+    void straceFaultsInTheProgram();
     void recordThatFitsOnlyInPartIsTakenBack();
     void folderWithoutWritePermission();
     void deletedFolderKeepsTheText();
@@ -130,14 +171,17 @@ private slots:
 private:
     struct Ending {
         int status = -1;
-        QString said;
+        QString said;  // the last line of the error output
+        QString all;   // the whole error output
     };
     // Runs a writer child whose memory is capped, so that a read without end
-    // runs it out of memory instead of taking the machine's.
-    static Ending runCapped(const QString& home, const QStringList& arguments);
+    // runs it out of memory instead of taking the machine's; under strace
+    // with these options, if any.
+    static Ending runCapped(const QString& home, const QStringList& arguments, const QStringList& strace = {});
 };
 
-WriteFaultsTest::Ending WriteFaultsTest::runCapped(const QString& home, const QStringList& arguments)
+WriteFaultsTest::Ending WriteFaultsTest::runCapped(const QString& home, const QStringList& arguments,
+                                                   const QStringList& strace)
 {
     QProcess writer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -155,14 +199,17 @@ WriteFaultsTest::Ending WriteFaultsTest::runCapped(const QString& home, const QS
     });
 #endif
     writer.setProcessEnvironment(environment);
-    writer.start(QStringLiteral(RECORD_WRITER), arguments);
+    if (strace.isEmpty())
+        writer.start(QStringLiteral(RECORD_WRITER), arguments);
+    else
+        writer.start(writers::straceProgram(), writers::underStrace(strace, arguments));
     if (!writer.waitForFinished(30000))
         writers::kill(writer);
+    const QString all = QString::fromLocal8Bit(writer.readAllStandardError());
     if (writer.exitStatus() != QProcess::NormalExit)
-        return {-1, QStringLiteral("the writer crashed or hung: ") + QString::fromLocal8Bit(writer.readAllStandardError())};
+        return {-1, QStringLiteral("the writer crashed or hung: ") + all, all};
     // Only the writer's own last line: Qt may say more before it.
-    const QStringList lines = QString::fromLocal8Bit(writer.readAllStandardError()).trimmed().split(u'\n');
-    return {writer.exitCode(), lines.last()};
+    return {writer.exitCode(), all.trimmed().split(u'\n').last(), all};
 }
 
 void WriteFaultsTest::failedRecordKeepsFilesAndText_data()
@@ -174,8 +221,9 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText_data()
         {FileKind::Master, "master"}, {FileKind::Send, "send"}, {FileKind::Notes, "notes"}};
     const std::pair<Cause, const char*> causes[] = {
         {Cause::Folder, "a folder in its place"},
-        {Cause::FullDevice, "a link to /dev/full"},
+        {Cause::FullDisk, "a full disk"},
         {Cause::ReadOnly, "read-only"},
+        {Cause::Link, "a link to /dev/full"},
     };
     for (const auto& [file, fileName] : files) {
         for (const auto& [cause, causeName] : causes) {
@@ -194,21 +242,15 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QFETCH(FileKind, failing);
     QFETCH(Cause, cause);
     QFETCH(bool, note);
-    if (cause == Cause::FullDevice && !QFileInfo::exists(fullDevice))
-        QSKIP("needs /dev/full");
     if (cause == Cause::ReadOnly && ::geteuid() == 0)
         QSKIP("root may write any file");
 
     FormFixture f;
-    MainForm& form = f.start();
-    f.typeAnswer(QStringLiteral("a first note"));
-    form.ui.cmd_save_as_notes->click();  // so that all three files exist
-    const QMap<FileKind, QString> paths{
-        {FileKind::Master, form.masterFileName}, {FileKind::Send, form.sendFileName}, {FileKind::Notes, form.notesFileName}};
-    QMap<FileKind, QByteArray> before;
-    for (auto file = paths.cbegin(); file != paths.cend(); ++file)
-        before[file.key()] = FormFixture::bytesOf(*file);
-    QVERIFY(bringAbout(cause, paths[failing]));
+    const QMap<FileKind, QString> paths = startWithThreeFiles(f);
+    MainForm& form = *f.form;
+    const QMap<FileKind, QByteArray> before = bytesOfAll(paths);
+    std::optional<FaultInjection> fault;
+    QVERIFY(bringAbout(cause, paths[failing], fault));
 
     // Fields and boxes as a student may leave them before the press.
     const QString typed = QStringLiteral("half an hour of writing\r\nQ = m c dT");
@@ -226,7 +268,7 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QVERIFY(f.platform.errors.first().contains(QStringLiteral("Nothing was recorded")));
     QVERIFY(f.platform.errors.first().contains(QStringLiteral("still in the answer box")));
     for (auto file = paths.cbegin(); file != paths.cend(); ++file) {
-        if (file.key() != failing || cause == Cause::ReadOnly)
+        if (file.key() != failing || cause == Cause::ReadOnly || cause == Cause::FullDisk)
             QCOMPARE(FormFixture::bytesOf(*file), before[file.key()]);
     }
     QCOMPARE(f.answerText(), typed);
@@ -236,7 +278,7 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QCOMPARE(form.lineIndex, lineIndex);
 
     // Once the cause is put right, one more press records the text once.
-    QVERIFY(putRight(cause, paths[failing], before[failing]));
+    QVERIFY(putRight(cause, paths[failing], before[failing], fault));
     button->click();
     QCOMPARE(f.platform.errors.size(), 1);
     const QByteArray text = typed.toLatin1();
@@ -252,11 +294,252 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QCOMPARE(form.boxText, note ? QStringLiteral("NOTES -------> ") + typed : typed);
 }
 
+void WriteFaultsTest::cleanup()
+{
+    FaultInjection::clear();
+}
+
+void WriteFaultsTest::failingCallsThenPressAgain_data()
+{
+    // A press while some system calls of the record layer fail, then one
+    // more press once they work again: the record must end up in every file
+    // exactly once, whatever the first press left behind.
+    QTest::addColumn<QList<Fault>>("faults");
+    QTest::addColumn<bool>("note");
+    QTest::addColumn<bool>("recorded");     // the first press records, and the second records anew
+    QTest::addColumn<QString>("said");      // part of the message after the first press; "" for none
+    QTest::addColumn<QStringList>("held");  // files that hold the record between the presses
+    const QByteArray master = "masterFile.txt";
+    const QByteArray send = "send_1207.txt";
+    const QByteArray notes = "notes_.txt";
+    const QByteArray journal = ".record-journal";
+    const QByteArray takeBack = ".record-journal.take-back";
+    const QStringList none;
+    const QStringList masterOnly{QStringLiteral("master")};
+
+    QTest::newRow("the send file fails, the master file is cut back")
+        << QList<Fault>{{Call::Write, send, EIO}} << false << false << QStringLiteral("Nothing was recorded.") << none;
+    QTest::newRow("the master file cannot be cut back either (a stick pulled out)")
+        << QList<Fault>{{Call::Write, send, EIO}, {Call::Truncate, master, EIO}} << false << false
+        << QStringLiteral("could not be taken back out yet") << masterOnly;
+    QTest::newRow("an append-only master file and a full disk")
+        << QList<Fault>{{Call::Sync, send, ENOSPC}, {Call::Truncate, master, EPERM}} << false << false
+        << QStringLiteral("Operation not permitted") << masterOnly;
+    QTest::newRow("not cut back, and the journal cannot be changed")
+        << QList<Fault>{{Call::Write, send, EIO}, {Call::Truncate, master, EIO}, {Call::Open, takeBack, EIO}} << false
+        << false << QStringLiteral("nor could its journal be changed") << masterOnly;
+    QTest::newRow("a note: the notes file fails, master and send cannot be cut back")
+        << QList<Fault>{{Call::Write, notes, EIO}, {Call::Truncate, master, EIO}, {Call::Truncate, send, EIO}} << true
+        << false << QStringLiteral("could not be taken back out yet")
+        << QStringList{QStringLiteral("master"), QStringLiteral("send")};
+    QTest::newRow("cut back, but the journal cannot be cleared")
+        << QList<Fault>{{Call::Write, send, EIO}, {Call::Truncate, journal, EIO}} << false << false
+        << QStringLiteral("Its journal could not be cleared either") << none;
+    QTest::newRow("the journal cannot be written (a full disk)")
+        << QList<Fault>{{Call::Write, journal, ENOSPC}} << false << false
+        << QStringLiteral("could not be written: No space left on device. Nothing was recorded.") << none;
+    QTest::newRow("the journal cannot be synced")
+        << QList<Fault>{{Call::Sync, journal, EIO}} << true << false
+        << QStringLiteral("record journal") << none;
+    // The first open of the journal looks for one that an earlier run left.
+    QTest::newRow("a leftover journal cannot be read") << QList<Fault>{{Call::Open, journal, EIO}} << false << false
+                                                       << QStringLiteral("could not be read: Input/output") << none;
+    QTest::newRow("the journal cannot be made") << QList<Fault>{{Call::Open, journal, EIO, 1}} << false << false
+                                                << QStringLiteral("could not be written: Input/output") << none;
+    QTest::newRow("a folder that lets no file be made: no journal")
+        << QList<Fault>{{Call::Open, journal, EACCES, 1}} << false << true << QString() << none;
+    QTest::newRow("the journal cannot be removed: it is emptied")
+        << QList<Fault>{{Call::Remove, journal, EACCES}} << true << true << QString() << none;
+    QTest::newRow("the journal can be neither removed nor emptied")
+        << QList<Fault>{{Call::Remove, journal, EACCES}, {Call::Truncate, journal, EACCES}} << false << true
+        << QStringLiteral("could not be removed: Permission denied") << none;
+    QTest::newRow("the folder cannot be locked") << QList<Fault>{{Call::Lock, {}, EINVAL}} << false << false
+                                                 << QStringLiteral("could not be locked") << none;
+    QTest::newRow("a network folder locks only files open for writing")
+        << QList<Fault>{{Call::Lock, {}, EBADF}} << true << true << QString() << none;
+    QTest::newRow("a network folder that locks nothing open for writing either")
+        << QList<Fault>{{Call::Lock, {}, EBADF}, {Call::Lock, master, EBADF}} << false << false
+        << QStringLiteral("could not be locked") << none;
+    QTest::newRow("a file system without locks") << QList<Fault>{{Call::Lock, {}, ENOLCK}} << false << true << QString()
+                                                 << none;
+}
+
+void WriteFaultsTest::failingCallsThenPressAgain()
+{
+    QFETCH(QList<Fault>, faults);
+    QFETCH(bool, note);
+    QFETCH(bool, recorded);
+    QFETCH(QString, said);
+    QFETCH(QStringList, held);
+
+    FormFixture f;
+    const QMap<FileKind, QString> paths = startWithThreeFiles(f);
+    MainForm& form = *f.form;
+    const QMap<FileKind, QString> names{
+        {FileKind::Master, QStringLiteral("master")}, {FileKind::Send, QStringLiteral("send")},
+        {FileKind::Notes, QStringLiteral("notes")}};
+    const QMap<FileKind, QByteArray> before = bytesOfAll(paths);
+    const QString typed = QStringLiteral("Q = m c dT\r\n= 0.50 kg * 4186 J/(kg K) * 20 K = 42 kJ");
+    const auto record = [&](FileKind kind) -> QByteArray {
+        if (kind == FileKind::Notes && !note)
+            return {};
+        return note ? record_check::notesRecord(kind, typed.toLatin1()) : record_check::responseRecord(kind, typed.toLatin1());
+    };
+    QPushButton* button = note ? form.ui.cmd_save_as_notes : form.ui.cmd_enter_response;
+
+    f.typeAnswer(typed);
+    {
+        const FaultInjection injection(faults);
+        button->click();
+    }
+    QVERIFY(!form.hasEnded());
+    if (said.isEmpty()) {
+        QVERIFY2(f.platform.errors.isEmpty(), qPrintable(f.platform.errors.join(u'\n')));
+    } else {
+        QCOMPARE(f.platform.errors.size(), 1);
+        QVERIFY2(f.platform.errors.first().contains(said), qPrintable(f.platform.errors.first()));
+    }
+    const int errorsSeen = int(f.platform.errors.size());
+    for (auto file = paths.cbegin(); file != paths.cend(); ++file) {
+        const bool holds = recorded || held.contains(names[file.key()]);
+        QCOMPARE(FormFixture::bytesOf(*file), before[file.key()] + (holds ? record(file.key()) : QByteArray()));
+    }
+    QCOMPARE(f.answerText(), recorded ? QString() : typed);
+
+    // Once the calls work again: one more press, the same text.
+    f.typeAnswer(typed);
+    button->click();
+    QCOMPARE(f.platform.errors.size(), errorsSeen);
+    for (auto file = paths.cbegin(); file != paths.cend(); ++file) {
+        const QByteArray once = record(file.key());
+        QCOMPARE(FormFixture::bytesOf(*file), before[file.key()] + once + (recorded ? once : QByteArray()));
+    }
+    const QString journal = f.defaultFolder() + QStringLiteral("/.record-journal");
+    QVERIFY(!QFileInfo::exists(journal) || QFileInfo(journal).size() == 0);
+
+    // A new start finds nothing left to do: it only adds its opening record.
+    const QByteArray masterNow = FormFixture::bytesOf(form.masterFileName);
+    f.start();
+    QCOMPARE(f.platform.errors.size(), errorsSeen);
+    const QByteArray masterAfter = FormFixture::bytesOf(paths[FileKind::Master]);
+    QVERIFY(masterAfter.startsWith(masterNow));
+    QVERIFY(masterAfter.endsWith(record_check::openingRecordTail()));
+    QVERIFY(masterAfter.size() - masterNow.size() < record_check::openingRecordTail().size() + 300);
+}
+
+void WriteFaultsTest::straceFaultsInTheProgram_data()
+{
+    // The same faults, injected by strace into the system calls of a whole
+    // writer program: it presses once or twice, then maybe a new start
+    // follows. {master}, {send}, {notes}, {journal} and {folder} stand for
+    // the paths in the writer's data folder.
+    QTest::addColumn<QStringList>("strace");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<bool>("restart");
+    QTest::addColumn<int>("kept");  // how many copies of the pressed record each file holds at the end
+    const auto options = [](const QString& paths, const QString& calls, const QStringList& injections) {
+        QStringList list;
+        for (const QString& path : paths.split(u' '))
+            list << QStringLiteral("-P") << path;
+        list << QStringLiteral("-e") << QStringLiteral("trace=") + calls;
+        for (const QString& injection : injections)
+            list << QStringLiteral("-e") << QStringLiteral("inject=") + injection;
+        return list;
+    };
+    // The opening record writes the master and send files once each: the
+    // response's writes are the third and fourth.
+    const QStringList stickPulled = options(QStringLiteral("{master} {send}"), QStringLiteral("write,ftruncate"),
+                                            {QStringLiteral("write:error=EIO:when=4"), QStringLiteral("ftruncate:error=EIO:when=1")});
+    QTest::newRow("the send file fails, the master file cannot be cut back: pressed again")
+        << stickPulled << QStringLiteral("response") << 2 << 0 << QStringLiteral("could not be taken back out yet")
+        << false << 1;
+    QTest::newRow("the same, then the program is closed: the next start takes it back")
+        << stickPulled << QStringLiteral("response") << 1 << 1 << QStringLiteral("Nothing was recorded") << true << 0;
+    QTest::newRow("a note: the notes file fails, master and send cannot be cut back")
+        << options(QStringLiteral("{master} {send} {notes}"), QStringLiteral("write,ftruncate"),
+                   {QStringLiteral("write:error=EIO:when=5"), QStringLiteral("ftruncate:error=EIO:when=1..2")})
+        << QStringLiteral("note") << 2 << 0 << QStringLiteral("could not be taken back out yet") << true << 1;
+    QTest::newRow("the cut back's sync fails")
+        << options(QStringLiteral("{master} {send}"), QStringLiteral("write,fsync"),
+                   {QStringLiteral("write:error=EIO:when=4"), QStringLiteral("fsync:error=EIO:when=4")})
+        << QStringLiteral("response") << 2 << 0 << QStringLiteral("could not be taken back out yet") << true << 1;
+    QTest::newRow("the disk is full as the journal is written")
+        << options(QStringLiteral("{journal}"), QStringLiteral("write"), {QStringLiteral("write:error=ENOSPC:when=2")})
+        << QStringLiteral("response") << 2 << 0 << QStringLiteral("No space left on device") << false << 1;
+    QTest::newRow("the folder cannot be locked")
+        << options(QStringLiteral("{folder}"), QStringLiteral("flock"), {QStringLiteral("flock:error=EINVAL:when=2")})
+        << QStringLiteral("response") << 2 << 0 << QStringLiteral("could not be locked") << false << 1;
+    QTest::newRow("the journal can never be removed, then a new start")
+        << options(QStringLiteral("{journal}"), QStringLiteral("unlinkat"), {QStringLiteral("unlinkat:error=EACCES")})
+        << QStringLiteral("response") << 1 << 0 << QString() << true << 1;
+}
+
+void WriteFaultsTest::straceFaultsInTheProgram()
+{
+    QFETCH(QStringList, strace);
+    QFETCH(QString, kind);
+    QFETCH(int, presses);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QFETCH(bool, restart);
+    QFETCH(int, kept);
+    if (writers::straceProgram().isEmpty())
+        QSKIP("strace is missing or this machine does not permit ptrace");
+    QTemporaryDir home;
+    const QString folder = home.path() + QStringLiteral("/korvelan");
+    const QMap<QString, QString> places{{QStringLiteral("{master}"), folder + QStringLiteral("/masterFile.txt")},
+                                        {QStringLiteral("{send}"), folder + QStringLiteral("/send_1207.txt")},
+                                        {QStringLiteral("{notes}"), folder + QStringLiteral("/notes_.txt")},
+                                        {QStringLiteral("{journal}"), folder + QStringLiteral("/.record-journal")},
+                                        {QStringLiteral("{folder}"), folder}};
+    for (QString& option : strace)
+        option = places.value(option, option);
+
+    const Ending ending = runCapped(home.path(), {QStringLiteral("press"), kind, QString::number(presses)}, strace);
+    QCOMPARE(ending.status, status);
+    if (!said.isEmpty()) {
+        QVERIFY2(ending.all.contains(QStringLiteral("error: ")) && ending.all.contains(said), qPrintable(ending.all));
+    } else {
+        QVERIFY2(!ending.all.contains(QStringLiteral("error: ")), qPrintable(ending.all));
+    }
+    if (restart) {
+        const Ending next = runCapped(home.path(), {QStringLiteral("window"), QStringLiteral("2"), QStringLiteral("0"),
+                                                    QStringLiteral("0")});
+        QVERIFY2(next.status == 0, qPrintable(next.all));
+    }
+
+    // Every file is whole records, the pressed one as often as expected in
+    // each, master and send agreeing record for record.
+    const auto tally = [&](const QString& place, FileKind file) {
+        return record_check::readRecordFile(FormFixture::bytesOf(places[place]), file);
+    };
+    const record_check::Tally master = tally(QStringLiteral("{master}"), FileKind::Master);
+    const record_check::Tally send = tally(QStringLiteral("{send}"), FileKind::Send);
+    const record_check::Tally notes = tally(QStringLiteral("{notes}"), FileKind::Notes);
+    for (const record_check::Tally* file : {&master, &send, &notes}) {
+        QVERIFY2(file->error.isEmpty(), qPrintable(file->error));
+        QVERIFY(file->cuts.isEmpty());
+    }
+    QCOMPARE(master.openings, restart ? 2 : 1);
+    QCOMPARE(send.openings, master.openings);
+    QCOMPARE(master.records.value(1).size(), kept);
+    QCOMPARE(send.records, master.records);
+    QCOMPARE(notes.records, master.notes);
+    QCOMPARE(master.notes.value(1).size(), kind == QStringLiteral("note") ? kept : 0);
+    const QString journal = places[QStringLiteral("{journal}")];
+    QVERIFY(!QFileInfo::exists(journal) || QFileInfo(journal).size() == 0);
+}
+
 void WriteFaultsTest::recordThatFitsOnlyInPartIsTakenBack()
 {
     FormFixture f;
     MainForm& form = f.start();
-    f.typeAnswer(QStringLiteral("first"));
+    // A long first response, so that the master file is longer than the
+    // next record's journal, which is written before it.
+    f.typeAnswer(QString(8000, u'x'));
     form.ui.cmd_enter_response->click();
     const QByteArray master = FormFixture::bytesOf(form.masterFileName);
     const QByteArray send = FormFixture::bytesOf(form.sendFileName);
@@ -326,13 +609,15 @@ void WriteFaultsTest::deletedFolderKeepsTheText()
 
 void WriteFaultsTest::masterFileOnAFullDiskAtStart()
 {
-    if (!QFileInfo::exists(fullDevice))
-        QSKIP("needs /dev/full");
+    if (writers::straceProgram().isEmpty())
+        QSKIP("strace is missing or this machine does not permit ptrace");
     QTemporaryDir home;
-    const QString master = fullDeviceInPlaceOf(home, QStringLiteral("masterFile.txt"));
-    QVERIFY(!master.isEmpty());
-    const Ending ending = runCapped(home.path(), {QStringLiteral("window"), QStringLiteral("1"), QStringLiteral("1"),
-                                                  QStringLiteral("0")});
+    const QString master = home.path() + QStringLiteral("/korvelan/masterFile.txt");
+    // Every write to the master file fails as on a full disk.
+    const Ending ending = runCapped(home.path(),
+                                    {QStringLiteral("window"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("0")},
+                                    {QStringLiteral("-P"), master, QStringLiteral("-e"), QStringLiteral("trace=write"),
+                                     QStringLiteral("-e"), QStringLiteral("inject=write:error=ENOSPC")});
     QCOMPARE(ending.status, 1);
     expectPlainMessage(ending.said, master, QStringLiteral("No space left on device"));
     QCOMPARE(FormFixture::bytesOf(home.path() + QStringLiteral("/korvelan/send_1207.txt")), QByteArray());

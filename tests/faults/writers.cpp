@@ -1,5 +1,7 @@
 #include "writers.h"
 
+#include <QStandardPaths>
+
 #include <csignal>
 #include <sys/types.h>
 
@@ -16,6 +18,24 @@ std::unique_ptr<QProcess> start(const QString& home, const QStringList& argument
     writer->start();
     writer->waitForStarted(20000);
     return writer;
+}
+
+QString straceProgram()
+{
+    static const QString usable = [] {
+        const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (strace.isEmpty()
+            || QProcess::execute(strace, {QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("true")}) != 0)
+            return QString();
+        return strace;
+    }();
+    return usable;
+}
+
+QStringList underStrace(const QStringList& options, const QStringList& writerArguments)
+{
+    return QStringList{QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null")} + options
+           + QStringList{QStringLiteral(RECORD_WRITER)} + writerArguments;
 }
 
 QByteArray waitUntilReady(QProcess& writer)

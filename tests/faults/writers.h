@@ -24,6 +24,13 @@ QByteArray ask(QProcess& server, const QByteArray& command);
 // already ended by itself.
 bool kill(QProcess& writer);
 
+// The strace program, or "" where it is missing or ptrace is not permitted.
+QString straceProgram();
+
+// The arguments that run a writer under strace with these options: its
+// output discarded, children followed.
+QStringList underStrace(const QStringList& options, const QStringList& writerArguments);
+
 // What a writer that ended by itself said on its error output.
 QString howItEnded(QProcess& writer);
 
