@@ -169,8 +169,11 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
         failUnfinished(path, kind, "read", errno);
     if (!S_ISREG(info.st_mode))
         return false;
-    const bool newer = info.st_mtim.tv_sec > journalTime.tv_sec
-                       || (info.st_mtim.tv_sec == journalTime.tv_sec && info.st_mtim.tv_nsec > journalTime.tv_nsec);
+    // File systems keep times coarsely (FAT to two seconds), and of two
+    // files written in turn the second may even show the earlier time: only
+    // a change well after the journal was written counts.
+    constexpr qint64 sameMomentSeconds = 2;
+    const bool newer = qint64(info.st_mtim.tv_sec) > qint64(journalTime.tv_sec) + sameMomentSeconds;
     const record_journal::FileNow now{qint64(info.st_size), newer, [fd, &name](qint64 offset, qint64 length) {
                                           record_journal::FileNow::Read read;
                                           read.error = record_calls::read(fd, name, offset, length, &read.bytes);
@@ -237,8 +240,13 @@ QStringList settleLeftover(int folderFd, const QString& folder)
 
     const record_journal::Decoded decoded = record_journal::decode(text);
     using Verdict = record_journal::Decoded::Verdict;
+    if (decoded.verdict == Verdict::Torn) {
+        if (const int retireError = retireJournal(folderFd))
+            failJournal(folder, "removed", retireError, QStringLiteral(" It was cut short before any file was written."));
+        return {};
+    }
     if (decoded.verdict == Verdict::Damaged)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is damaged or was cut short"))};
+        return {setJournalAside(folderFd, folder, QStringLiteral("is damaged"))};
     if (decoded.verdict == Verdict::Impossible)
         return {setJournalAside(folderFd, folder, QStringLiteral("does not describe a record that this program writes"))};
 
@@ -449,10 +457,10 @@ QString cutBack(const OpenFile& file)
     }
     abandonedJournals().insert(record_journal::checksumOf(*journal));
     throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Part of the record reached %3 and "
-                                    "could not be taken back out of it, nor could its journal be changed. Press the "
-                                    "button again once the cause is put right: the program then takes that part back "
-                                    "and writes the record once. If the program is closed first, its next start "
-                                    "completes the record in every file instead.")
+                                    "could not be taken back out of it, nor could its journal be changed: one more "
+                                    "press takes that part back first and then writes the record once. If the "
+                                    "program is closed first, its next start completes the record in every file "
+                                    "instead.")
                          .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
 }
 

@@ -67,6 +67,40 @@ Decoded impossible()
     return {Decoded::Verdict::Impossible, {}, {}};
 }
 
+bool endsWithChecksumLine(const QByteArray& text)
+{
+    return text.size() >= checksumLineSize && text.endsWith('\n')
+           && text.sliced(text.size() - checksumLineSize, checksumLabel.size()) == checksumLabel
+           && isChecksum(text.sliced(text.size() - checksumSize - 1, checksumSize));
+}
+
+// A journal whose checksum fails was cut short in its write when it ends
+// before its checksum line and before the end that its file lines promise;
+// anything else was changed after it was written whole.
+Decoded unsealed(const QByteArray& text)
+{
+    const Decoded damaged{Decoded::Verdict::Damaged, {}, {}};
+    const Decoded torn{Decoded::Verdict::Torn, {}, {}};
+    if (endsWithChecksumLine(text))
+        return damaged;
+    const qsizetype headEnd = text.indexOf("\n\n");
+    if (headEnd < 0)
+        return torn;
+    QList<QByteArray> lines = text.left(headEnd).split('\n');
+    if (lines.size() < 2)
+        return damaged;
+    qint64 promised = headEnd + 2 + checksumLineSize;
+    for (const QByteArray& line : lines.sliced(2)) {
+        const std::optional<FileLine> file = fileLineFrom(line);
+        if (!file)
+            return damaged;
+        if (file->length > text.size())
+            return torn;
+        promised += file->length;
+    }
+    return text.size() < promised ? torn : damaged;
+}
+
 }  // namespace
 
 qint64 tailStart(qint64 sizeBefore)
@@ -106,11 +140,11 @@ QByteArray checksumOf(const QByteArray& encoded)
 Decoded decode(const QByteArray& text)
 {
     if (text.size() < checksumLineSize)
-        return {};
+        return unsealed(text);
     const qsizetype bodySize = text.size() - checksumLineSize;
     const QByteArray sum = checksum(QByteArrayView(text.constData(), bodySize));
     if (text.mid(bodySize) != checksumLabel + sum + '\n')
-        return {};
+        return unsealed(text);
 
     const qsizetype headEnd = text.indexOf("\n\n");
     if (headEnd < 0 || headEnd + 2 > bodySize)

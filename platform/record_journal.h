@@ -49,7 +49,10 @@ QByteArray checksumOf(const QByteArray& encoded);
 struct Decoded {
     enum class Verdict {
         Whole,
-        Damaged,     // torn, or changed after it was written: its checksum fails
+        // Shorter than its own heading says, and unsealed: cut short while it
+        // was written, so that no record file was touched after it.
+        Torn,
+        Damaged,     // sealed, or as long as it says, but its checksum fails
         Impossible,  // sealed, but not a journal that the program writes
     };
     Verdict verdict = Verdict::Damaged;

@@ -86,11 +86,12 @@ void RecordJournalTest::entriesComeBackAsWritten()
 
 void RecordJournalTest::everyTornOrDamagedJournalIsRefused()
 {
-    // A journal cut off anywhere, as a crash inside its write leaves it, or
-    // with any one byte changed, as a failing disk may return it.
+    // A journal cut off anywhere, as a crash inside its write leaves it, is
+    // torn; one with any one byte changed, as a failing disk may return it,
+    // is damaged, never torn, so that it is never dropped in silence.
     const QByteArray journal = encode(twoFiles);
     for (qsizetype size = 0; size < journal.size(); ++size) {
-        QVERIFY2(decode(journal.left(size)).verdict == Decoded::Verdict::Damaged,
+        QVERIFY2(decode(journal.left(size)).verdict == Decoded::Verdict::Torn,
                  qPrintable(QStringLiteral("cut to %1 bytes").arg(size)));
     }
     for (qsizetype at = 0; at < journal.size(); ++at) {
@@ -100,6 +101,10 @@ void RecordJournalTest::everyTornOrDamagedJournalIsRefused()
                  qPrintable(QStringLiteral("byte %1 changed").arg(at)));
     }
     QCOMPARE(decode(journal + "\n").verdict, Decoded::Verdict::Damaged);
+    // Cut short and changed as well: it cannot be told from a damaged one.
+    QByteArray cutAndChanged = journal.chopped(100);
+    cutAndChanged.append("\nsha256 " + QByteArray(64, 'a') + '\n');
+    QCOMPARE(decode(cutAndChanged).verdict, Decoded::Verdict::Damaged);
 }
 
 void RecordJournalTest::wellSealedNonsenseIsImpossible_data()
