@@ -81,12 +81,13 @@ Decoded unsealed(const QByteArray& text)
 {
     const Decoded damaged{Decoded::Verdict::Damaged, {}, {}};
     const Decoded torn{Decoded::Verdict::Torn, {}, {}};
-    if (endsWithChecksumLine(text))
+    const bool beginsAsJournal = text.startsWith(heading) || heading.startsWith(text);
+    if (endsWithChecksumLine(text) || !beginsAsJournal)
         return damaged;
     const qsizetype headEnd = text.indexOf("\n\n");
     if (headEnd < 0)
         return torn;
-    QList<QByteArray> lines = text.left(headEnd).split('\n');
+    const QList<QByteArray> lines = text.left(headEnd).split('\n');
     if (lines.size() < 2)
         return damaged;
     qint64 promised = headEnd + 2 + checksumLineSize;

@@ -221,6 +221,7 @@ void FileAccessTest::unusableJournalIsSetAside_data()
         return body + "sha256 " + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
     };
     QTest::newRow("cut short in its write") << whole.chopped(10) << QString();
+    QTest::newRow("some other file by that name") << QByteArray("notes to self\n") << QStringLiteral("is damaged");
     QTest::newRow("cut short and changed") << whole.chopped(100) + "\nsha256 " + QByteArray(64, '0') + '\n'
                                            << QStringLiteral("is damaged");
     QTest::newRow("one bit flipped after it was synced") << flipped << QStringLiteral("is damaged");
