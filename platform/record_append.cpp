@@ -451,8 +451,8 @@ QString cutBack(const OpenFile& file)
     const QByteArray takeBack = record_journal::encode(journalOf(files, Kind::TakeBack));
     if (replaceWithTakeBack(folderFd, takeBack)) {
         failWrite(path, reasonFor(error),
-                  QStringLiteral(" What had reached %1 could not be taken back out yet; the program does so before "
-                                 "it writes the next record.")
+                  QStringLiteral(" The part of it in %1 could not be taken back out yet, and will be before the next "
+                                 "record is written.")
                       .arg(what));
     }
     abandonedJournals().insert(record_journal::checksumOf(*journal));
