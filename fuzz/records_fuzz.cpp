@@ -19,8 +19,10 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -84,6 +86,13 @@ QString typed(const QByteArray& bytes, bool oneLine)
     return oneLine ? text.remove(u'\n') : text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
 }
 
+// Bank text and ratings come back without the trailing blanks of their lines.
+QString trimmedLines(const QString& text)
+{
+    static const QRegularExpression trailing(QStringLiteral("[ \\t]+(?=\\r\\n|$)"));
+    return QString(text).remove(trailing);
+}
+
 QString describe(const record_reader::Entry& e)
 {
     return QStringList{QString::number(int(e.kind)), e.assignmentNumber, e.date, e.time, e.item, e.text,
@@ -109,14 +118,18 @@ void checkRoundTrip(const QByteArray& description)
         const QString second = typed(texts.value(1), false);
         const QString third = typed(texts.value(2), true);
         const QString time = QStringLiteral("%1:%2:00").arg(10 + minute / 60, 2, 10, QChar(u'0')).arg(minute % 60, 2, 10, QChar(u'0'));
-        minute = (minute + 1) % 600;
+        // Times only go forward: one that goes back is the next day's.
+        minute = std::min(minute + 1, 599);
         const int kind = quint8(part[0]) % 5;
         if (kind == 0) {
             record_lines::Opening record;
             record.codeLine = "\xa9\xfe\x81Zx";
-            record.assignmentNumber = assignment = typed(texts.value(0), true);
+            // The writer pads the number to three characters, and the bank's
+            // header line begins with it and a point.
+            assignment = QStringLiteral("%1").arg(quint8(texts.value(0).isEmpty() ? 0 : texts.value(0).front()), 3, 10, QChar(u'0'));
+            record.assignmentNumber = assignment;
             // The reader looks for the date within 64 lines of a header.
-            record.headerLine = second.split(QStringLiteral("\r\n")).mid(0, 60).join(QStringLiteral("\r\n"));
+            record.headerLine = assignment + QStringLiteral(".  ") + second.split(QStringLiteral("\r\n")).mid(0, 60).join(QStringLiteral("\r\n"));
             record.courseName = QStringLiteral("Physics II");
             date = QStringLiteral("12-%1-2026").arg(1 + minute % 28, 2, 10, QChar(u'0'));
             send += record_lines::openingRecord(record, date);
@@ -131,7 +144,7 @@ void checkRoundTrip(const QByteArray& description)
             entry.assignmentNumber = assignment;
             entry.date = date;
             entry.time = time;
-            entry.item = first;
+            entry.item = trimmedLines(first);
             entry.text = second;
             expected.append(describe(entry));
         } else {
@@ -142,16 +155,16 @@ void checkRoundTrip(const QByteArray& description)
             entry.assignmentNumber = assignment;
             entry.date = date;
             entry.time = time;
-            entry.item = first;
+            entry.item = trimmedLines(first);
             entry.text = second;
             if (kind == 2) {
                 record.ratingLine = record_lines::confidenceLine(third);
                 entry.ratingKind = record_reader::RatingKind::Confidence;
-                entry.rating = third;
+                entry.rating = trimmedLines(third);
             } else if (kind == 3) {
                 record.ratingLine = record_lines::selfCritiqueLine(third);
                 entry.ratingKind = record_reader::RatingKind::SelfCritique;
-                entry.rating = third;
+                entry.rating = trimmedLines(third);
             }
             record.masterTime = time;
             record.sendTime = time;

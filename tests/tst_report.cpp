@@ -187,7 +187,7 @@ void ReportTest::overviewRowsPerFileAndAssignment()
 void ReportTest::assignmentsInNumberOrderItemsInFirstOrder()
 {
     SendFile late;
-    late.open(QStringLiteral("15"), header(QStringLiteral("15")), QStringLiteral("12-09-2026"))
+    late.open(QStringLiteral("101"), header(QStringLiteral("101")), QStringLiteral("12-09-2026"))
         .time(QStringLiteral("10:00:00")).respond(QStringLiteral("waves"), QStringLiteral("v = f lambda"));
     SendFile early;
     early.time(QStringLiteral("08:00:00")).respond(QString(), QStringLiteral("before any opening"))
@@ -211,7 +211,7 @@ void ReportTest::assignmentsInNumberOrderItemsInFirstOrder()
         described.append(assignment.number + u'|' + assignment.header + u'|' + items.join(QStringLiteral("; ")));
     }
     QCOMPARE(described, (QStringList{"012|012.  `query|second item [b.txt=b]; first item [b.txt=a c.txt=c]; third item [c.txt=d]",
-                                     "15|15.  `query|waves [a.txt=v = f lambda]",
+                                     "101|101.  `query|waves [a.txt=v = f lambda]",
                                      "|| [b.txt=before any opening]"}));
 }
 
