@@ -1,8 +1,9 @@
 // Fuzz target: the record reader and the report page.
 //
 // First byte even: the rest is a record file as it might arrive, any bytes.
-// The reader must account for it sanely, and the page of what it read must
-// be well-formed whatever the bytes held.
+// The reader must account for it sanely; read as two files of one student,
+// each record must count once, and the pages of what it read must be
+// well-formed whatever the bytes held.
 //
 // First byte odd: the rest describes records, which the program's own
 // writer writes into a send file; reading it back must give them unchanged.
@@ -14,7 +15,8 @@
 #include "fuzz_checks.h"
 #include "records/record_lines.h"
 #include "records/record_reader.h"
-#include "report/class_records.h"
+#include "report/assignment_page.h"
+#include "report/class_model.h"
 #include "report/page.h"
 
 #include <QBuffer>
@@ -64,17 +66,33 @@ void checkRawFile(const QByteArray& bytes)
     for (const auto& opening : records.openings)
         require(opening.line >= 1 && opening.line <= records.lineCount, "an opening outside the file");
 
+    // The same file twice, as a student's master and send file, so that
+    // the merging of copies meets whatever the bytes hold.
     class_records::ClassRecords whole;
-    whole.files.push_back({QString::fromLatin1(bytes.left(40)), QString(), records});
+    for (const char* name : {"s/masterFile.txt", "s/send.txt"})
+        whole.files.push_back({QString::fromLatin1(name), QString(), QStringLiteral("s"), records});
+    const class_model::ClassModel model = class_model::build(std::move(whole));
+    const qsizetype entries = qsizetype(records.entries.size());
+    require(model.responses + model.notes == entries, "a record of one file merged with another or lost");
+    const page_links::Layout layout = page_links::layoutFor(QString::fromLatin1(bytes.left(40)));
+    const auto check = [](const QByteArray& html) {
+        QXmlStreamReader xml(html);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            require(!(xml.isStartElement() && xml.name() == QLatin1String("script")), "a script element on the page");
+        }
+        require(!xml.hasError(), "the page is not well-formed");
+    };
     QBuffer page;
     page.open(QIODevice::WriteOnly);
-    require(page::write(whole, {QStringLiteral("0")}, page), "the page was not written");
-    QXmlStreamReader xml(page.data());
-    while (!xml.atEnd()) {
-        xml.readNext();
-        require(!(xml.isStartElement() && xml.name() == QLatin1String("script")), "a script element on the page");
+    require(page::write(model, {QStringLiteral("0")}, layout, page), "the page was not written");
+    check(page.data());
+    for (std::size_t a = 0; a < model.assignments.size(); ++a) {
+        QBuffer assignment;
+        assignment.open(QIODevice::WriteOnly);
+        require(assignment_page::write(model, a, {QStringLiteral("0")}, layout, assignment), "an assignment page was not written");
+        check(assignment.data());
     }
-    require(!xml.hasError(), "the page is not well-formed");
 }
 
 QString typed(const QByteArray& bytes, bool oneLine)
