@@ -262,7 +262,7 @@ void writeCalibration(HtmlWriter& html, const Assignment& assignment, const QStr
             const auto& item = assignment.items[i];
             html.open("li");
             html.element("a", QStringLiteral("Item %1").arg(i + 1), {{"href", anchor(assignmentPage, QStringLiteral("i%1").arg(i + 1))}});
-            html.text(QStringLiteral(": %1 pairs confident yet needing critique \u00b7 ").arg(share(item.confidentCritiqued, item.pairs)));
+            html.text(QStringLiteral(": confident yet needing critique in %1 pairs \u00b7 ").arg(share(item.confidentCritiqued, item.pairs)));
             html.element("span", itemCaption(item.text, captionLength), {{"class", QStringLiteral("caption")}});
             html.close();
         }

@@ -25,7 +25,6 @@ td { border-bottom: 1px solid var(--rule); padding: .4rem .55rem; vertical-align
 td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 .file, .who { font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-size: .82rem; white-space: nowrap; }
 .time { white-space: nowrap; font-variant-numeric: tabular-nums; color: var(--muted); font-size: .85rem; }
-.later { color: #a3adb8; }
 td.task { width: 11rem; }
 .bar { display: block; margin-top: .25rem; height: 10px; border-radius: 2px; background: #e7ecf1;
   -webkit-print-color-adjust: exact; print-color-adjust: exact; }
@@ -103,7 +102,6 @@ footer { margin-top: 3rem; color: var(--muted); font-size: .8rem; border-top: 1p
   nav.contents { display: none; }
   section.assignment { break-before: page; }
   tr, .spread, .calibration { break-inside: avoid; }
-  .later { color: var(--ink); }
   .gridwrap { overflow: visible; }
   details::details-content { content-visibility: visible; display: block; }
   details.long summary { display: none; }

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -49,30 +51,70 @@ bool samePath(const QString& a, const QString& b)
     return QDir::cleanPath(x.absoluteFilePath()) == QDir::cleanPath(y.absoluteFilePath());
 }
 
-// The page, and one page per assignment in the folder beside it; an
-// assignment page left there by an earlier report of more assignments is
-// removed, so the folder holds this report only.
-std::optional<QString> writePages(const class_model::ClassModel& model, const QString& path)
+using Job = std::function<std::optional<QString>()>;
+
+// Runs the jobs on as many threads as there are cores, each taking the next
+// job in turn; returns their failures in the order of the jobs.
+std::vector<QString> runAll(const std::vector<Job>& jobs)
 {
+    std::vector<std::optional<QString>> failures(jobs.size());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t j = next++; j < jobs.size(); j = next++)
+            failures[j] = jobs[j]();
+    };
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < std::min(threads, jobs.size()); ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    std::vector<QString> found;
+    for (auto& failure : failures) {
+        if (failure)
+            found.push_back(std::move(*failure));
+    }
+    return found;
+}
+
+// The page, one page per assignment in the folder beside it, and the
+// spreadsheet, as jobs; an assignment page left in the folder by an earlier
+// report of more assignments is removed, so the folder holds this report
+// only. The folder is made first, beside a page's folder that exists.
+std::vector<QString> writeAll(const class_model::ClassModel& model, const Options& options)
+{
+    std::vector<Job> jobs;
+    if (!options.csv.isEmpty()) {
+        jobs.push_back([&] { return writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(model, device); }); });
+    }
     const page_parts::Details details{QCoreApplication::applicationVersion()};
-    const QFileInfo info(path);
+    const QFileInfo info(options.page);
     const page_links::Layout layout = page_links::layoutFor(info.fileName());
     const QDir folder(info.dir().filePath(layout.folderName));
-    if (!folder.exists() && !info.dir().mkdir(layout.folderName))
-        return programName + QStringLiteral(": cannot write ") + folder.path() + QStringLiteral(": cannot make the folder");
-    for (std::size_t a = 0; a < model.assignments.size(); ++a) {
-        const auto failure = writeOutput(folder.filePath(page_links::assignmentFileName(a)),
-                                         [&](QIODevice& device) { return assignment_page::write(model, a, details, layout, device); });
-        if (failure)
-            return failure;
+    if (!options.page.isEmpty()) {
+        if (!folder.exists() && !info.dir().mkdir(layout.folderName))
+            return {programName + QStringLiteral(": cannot write ") + folder.path() + QStringLiteral(": cannot make the folder")};
+        for (std::size_t a = 0; a < model.assignments.size(); ++a) {
+            jobs.push_back([&, a] {
+                return writeOutput(folder.filePath(page_links::assignmentFileName(a)),
+                                   [&](QIODevice& device) { return assignment_page::write(model, a, details, layout, device); });
+            });
+        }
+        jobs.push_back([&] {
+            return writeOutput(options.page, [&](QIODevice& device) { return page::write(model, details, layout, device); });
+        });
     }
+    std::vector<QString> failures = runAll(jobs);
+    if (options.page.isEmpty())
+        return failures;
     static const QRegularExpression assignmentPage(QStringLiteral("^a([0-9]+)\\.html$"));
     for (const QString& name : folder.entryList(QDir::Files)) {
         const auto match = assignmentPage.match(name);
         if (match.hasMatch() && match.captured(1).toULongLong() > model.assignments.size())
             QFile::remove(folder.filePath(name));
     }
-    return writeOutput(path, [&](QIODevice& device) { return page::write(model, details, layout, device); });
+    return failures;
 }
 
 }  // namespace
@@ -136,24 +178,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         out << summary::text(model) << Qt::flush;
         return Written;
     }
-    // The spreadsheet is written on a thread of its own while the page is.
-    std::optional<QString> csvFailure;
-    std::thread csvWriter;
-    if (!options.csv.isEmpty()) {
-        csvWriter = std::thread([&] {
-            csvFailure = writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(model, device); });
-        });
-    }
-    std::optional<QString> pageFailure;
-    if (!options.page.isEmpty())
-        pageFailure = writePages(model, options.page);
-    if (csvWriter.joinable())
-        csvWriter.join();
-    for (const auto& failure : {pageFailure, csvFailure}) {
-        if (failure)
-            err << *failure << Qt::endl;
-    }
-    return pageFailure || csvFailure ? Failed : Written;
+    const std::vector<QString> failures = writeAll(model, options);
+    for (const QString& failure : failures)
+        err << failure << Qt::endl;
+    return failures.empty() ? Written : Failed;
 }
 
 }  // namespace report_run
