@@ -91,6 +91,7 @@ Merged merge(const std::vector<const class_records::StudentFile*>& files)
         // Records before the file's first record that an earlier file holds
         // go just before that one; a file that shares none goes last.
         std::optional<qsizetype> anchor;
+        std::optional<qsizetype> firstAnchor;
         std::vector<std::size_t> beforeAnchor;
         for (std::size_t e = 0; e < entries.size(); ++e) {
             const Entry& entry = entries[e];
@@ -122,10 +123,12 @@ Merged merge(const std::vector<const class_records::StudentFile*>& files)
             }
             if (matched || position == 0)
                 anchor = places[r].anchor;
+            if (!firstAnchor)
+                firstAnchor = anchor;
             recordOf[f].push_back(r);
         }
         for (const std::size_t r : beforeAnchor)
-            places[r].anchor = anchor ? *anchor - 1 : std::numeric_limits<qsizetype>::max();
+            places[r].anchor = firstAnchor ? *firstAnchor - 1 : std::numeric_limits<qsizetype>::max();
     }
 
     if (merged.master) {

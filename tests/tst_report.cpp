@@ -142,6 +142,8 @@ private slots:
     void csvField();
     void csvRowsOfAClass();
     void classOfThreeStudentFolders();
+    void copiesOfOneRecord_data();
+    void copiesOfOneRecord();
     void displayable_data();
     void displayable();
     void pageIsWellFormedAndEscapesEverything();
@@ -520,6 +522,46 @@ void ReportTest::classOfThreeStudentFolders()
     QCOMPARE(shares, (QStringList{"ada 1/1 1/1 1140s", "ben 1/1 0/0 540s", "cara 0/0 0/0 120s"}));
     QCOMPARE(a011.rows.at(0).cells.at(1).answers.size(), std::size_t(1));
     QCOMPARE(a011.rows.at(2).cells.at(0).answers.size(), std::size_t(0));
+}
+
+void ReportTest::copiesOfOneRecord_data()
+{
+    QTest::addColumn<QString>("sendTime");
+    QTest::addColumn<QString>("sendText");
+    QTest::addColumn<bool>("cutShort");
+    QTest::addColumn<QString>("records");  // time and files of each merged record
+    QTest::newRow("the same") << "14:00:00" << "12.8 W" << false << "14:00:00 masterFile.txt; send_1207.txt";
+    QTest::newRow("a second apart") << "14:00:01" << "12.8 W" << false << "14:00:00 masterFile.txt; send_1207.txt";
+    QTest::newRow("three seconds apart") << "14:00:03" << "12.8 W" << false
+                                         << "14:00:00 masterFile.txt, 14:00:03 send_1207.txt";
+    QTest::newRow("another text") << "14:00:00" << "12.9 W" << false << "14:00:00 masterFile.txt, 14:00:00 send_1207.txt";
+    QTest::newRow("a copy cut short") << "14:00:00" << "12.8 W" << true << "14:00:00 masterFile.txt; send_1207.txt";
+}
+
+void ReportTest::copiesOfOneRecord()
+{
+    QFETCH(QString, sendTime);
+    QFETCH(QString, sendText);
+    QFETCH(bool, cutShort);
+    QFETCH(QString, records);
+    SendFile master;
+    master.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"), confidence("2"));
+    SendFile send;
+    send.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(sendTime).respond(QStringLiteral("rod"), sendText, confidence("2"));
+    const QByteArray sendBytes = cutShort ? send.bytes().left(send.bytes().indexOf("12.8") + 3) : send.bytes();
+    const ClassModel model = classOf({{"ada/masterFile.txt", master.masterBytes()}, {"ada/send_1207.txt", sendBytes}});
+    QStringList found;
+    for (const auto& record : model.students.at(0).merged.records) {
+        QStringList files;
+        for (const auto& copy : record.copies)
+            files.append(model.students.at(0).files[copy.file]->name.section(u'/', 1));
+        found.append(record.entry->time + u' ' + files.join(QStringLiteral("; ")));
+    }
+    QCOMPARE(found.join(QStringLiteral(", ")), records);
+    // The whole copy is the one shown.
+    QVERIFY(!model.students.at(0).merged.records.front().entry->cutShort);
 }
 
 void ReportTest::displayable_data()
