@@ -5,8 +5,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <initializer_list>
-#include <utility>
 
 namespace page {
 namespace {
