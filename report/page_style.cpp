@@ -54,7 +54,7 @@ table.matrix td.flag { background: #fbe3d0; -webkit-print-color-adjust: exact; p
 .flags .caption { color: var(--muted); }
 .warn { color: #a04d00; font-weight: bold; }
 td.files { font-size: .85rem; overflow-wrap: anywhere; }
-nav.contents .here { margin-right: 1.2rem; font-weight: bold; }
+nav.contents .here { margin-right: 1.2rem; font-weight: bold; white-space: nowrap; }
 details.long summary { cursor: pointer; list-style-position: outside; }
 details.long summary .response { display: block; }
 details.long[open] summary .response { display: none; }
