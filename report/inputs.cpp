@@ -25,6 +25,19 @@ QString absolute(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+// A path as the system spells it, for messages and names: each part that is
+// not valid UTF-8 is taken as Latin-1, as older systems and zip files name
+// files, so that two names that differ stay apart.
+QString shownPath(const QByteArray& path)
+{
+    if (path.isValidUtf8())
+        return QString::fromUtf8(path);
+    QStringList parts;
+    for (const QByteArray& part : path.split('/'))
+        parts.append(part.isValidUtf8() ? QString::fromUtf8(part) : QString::fromLatin1(part));
+    return parts.join(u'/');
+}
+
 QByteArray joinPath(const QByteArray& folder, const QByteArray& name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
@@ -55,7 +68,7 @@ private:
     void file(const QByteArray& path, const struct stat& info);
     void fail(const QByteArray& path, int error)
     {
-        const QString shown = QFile::decodeName(path);
+        const QString shown = shownPath(path);
         unread.push_back({{shown, QString(), posix_file::reason(error)}, absolute(shown)});
     }
 
@@ -79,7 +92,7 @@ void Walker::argument(const QString& argument)
 void Walker::file(const QByteArray& path, const struct stat& info)
 {
     if (seenFiles_.insert({info.st_dev, info.st_ino}).second) {
-        const QString shown = QFile::decodeName(path);
+        const QString shown = shownPath(path);
         files.push_back({{shown, path, QString(), QString()}, absolute(shown)});
     }
 }
@@ -112,7 +125,7 @@ void Walker::folder(const QByteArray& top)
         ::closedir(dir);
         for (const QByteArray& name : names) {
             const QByteArray entryPath = joinPath(path, name);
-            const bool recordFile = isRecordFileName(QFile::decodeName(name));
+            const bool recordFile = isRecordFileName(shownPath(name));
             const auto entryInfo = statOf(entryPath, error);
             if (entryInfo && S_ISDIR(entryInfo->st_mode))
                 pending.push_back(entryPath);

@@ -199,7 +199,9 @@ void ReportProgramTest::badInput_data()
     QTest::newRow("link to nothing") << Setup::DanglingLink << 0 << "Read 1 file of 1 student: 1 response"
                                      << "%D/gone.txt: cannot be read: No such file or directory" << false;
     QTest::newRow("link back up the tree") << Setup::LinkLoop << 0 << "Read 1 file of 1 student: 1 response" << "" << false;
-    QTest::newRow("names that are not UTF-8") << Setup::NotUtf8Names << 0 << "Read 2 files of 2 students: 3 responses" << "" << false;
+    QTest::newRow("names that are not UTF-8") << Setup::NotUtf8Names << 0 << "Read 2 files of 2 students: 3 responses"
+                                              << QString::fromUtf8("%D/\xc3\xa9l\xc3\xa8ve/send_\xc3\xa9t\xc3\xa9.txt:1: line 1 belongs to no record")
+                                              << false;
 }
 
 // Whatever else is in the folder, the readable file is reported, nothing
@@ -281,7 +283,7 @@ void ReportProgramTest::badInput()
         QVERIFY(::mkdir(student.constData(), 0700) == 0);
         const int fd = ::open((student + "/send_\xe9t\xe9.txt").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
         QVERIFY(fd >= 0);
-        const QByteArray bytes = other.bytes();
+        const QByteArray bytes = "stray\r\n" + other.bytes();
         QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
         ::close(fd);
         break;
