@@ -30,9 +30,13 @@ bool write(const class_model::ClassModel& model, QIODevice& out)
             fileNames.push_back(QFileInfo(file->name).fileName().toUtf8());
         for (const auto& record : student.merged.records) {
             const auto& entry = *record.entry;
-            QByteArray files;
+            std::vector<std::size_t> holding;
             for (const auto& copy : record.copies)
-                files += (files.isEmpty() ? QByteArray() : QByteArrayLiteral("; ")) + fileNames[copy.file];
+                holding.push_back(copy.file);
+            std::sort(holding.begin(), holding.end());
+            QByteArray files;
+            for (const std::size_t f : holding)
+                files += (files.isEmpty() ? QByteArray() : QByteArrayLiteral("; ")) + fileNames[f];
             const bool response = entry.kind == record_reader::Kind::Response;
             buffer += name + ',' + field(QString::fromUtf8(files)) + ',' + field(record.assignment) + ',' + field(entry.date) + ','
                 + field(entry.time) + ',' + (response ? "response," : "notes,") + field(entry.item) + ',' + field(entry.text) + ','

@@ -65,6 +65,11 @@ bool isMasterFile(const QString& name)
     return QFileInfo(name).fileName().compare(QLatin1String("masterFile.txt"), Qt::CaseInsensitive) == 0;
 }
 
+bool isNotesFile(const QString& name)
+{
+    return QFileInfo(name).fileName().compare(QLatin1String("notes_.txt"), Qt::CaseInsensitive) == 0;
+}
+
 Merged merge(const std::vector<const class_records::StudentFile*>& files)
 {
     Merged merged;
@@ -72,12 +77,17 @@ Merged merge(const std::vector<const class_records::StudentFile*>& files)
         if (isMasterFile(files[f]->name))
             merged.master = f;
     }
+    // The master file leads, as it holds every record; the notes file comes
+    // last, as the send files hold its notes too, each in its place among
+    // the responses.
     std::vector<std::size_t> order;
     if (merged.master)
         order.push_back(*merged.master);
-    for (std::size_t f = 0; f < files.size(); ++f) {
-        if (f != merged.master)
-            order.push_back(f);
+    for (const bool notes : {false, true}) {
+        for (std::size_t f = 0; f < files.size(); ++f) {
+            if (f != merged.master && isNotesFile(files[f]->name) == notes)
+                order.push_back(f);
+        }
     }
 
     std::vector<Record> records;

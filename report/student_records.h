@@ -20,7 +20,7 @@ struct Copy {
 struct Record {
     const record_reader::Entry* entry = nullptr;  // the copy shown: a whole one if any is
     QString assignment;                          // the one that an opening before a copy names
-    std::vector<Copy> copies;                    // at most one per file, in the order of the files
+    std::vector<Copy> copies;                    // at most one per file: the master's first
     std::optional<qint64> stamp;
 };
 
@@ -44,6 +44,7 @@ struct Merged {
 inline constexpr qint64 copySeconds = 2;
 
 bool isMasterFile(const QString& name);
+bool isNotesFile(const QString& name);
 
 // `files` are the student's, in the order of their names.
 Merged merge(const std::vector<const class_records::StudentFile*>& files);

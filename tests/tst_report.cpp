@@ -142,6 +142,7 @@ private slots:
     void csvField();
     void csvRowsOfAClass();
     void classOfThreeStudentFolders();
+    void recordsOfAStudentWithoutMasterFile();
     void copiesOfOneRecord_data();
     void copiesOfOneRecord();
     void displayable_data();
@@ -522,6 +523,28 @@ void ReportTest::classOfThreeStudentFolders()
     QCOMPARE(shares, (QStringList{"ada 1/1 1/1 1140s", "ben 1/1 0/0 540s", "cara 0/0 0/0 120s"}));
     QCOMPARE(a011.rows.at(0).cells.at(1).answers.size(), std::size_t(1));
     QCOMPARE(a011.rows.at(2).cells.at(0).answers.size(), std::size_t(0));
+}
+
+// The send files of two days and the notes file: the days in order, each
+// note in its place, nothing listed as missing.
+void ReportTest::recordsOfAStudentWithoutMasterFile()
+{
+    SendFile day1;
+    day1.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"));
+    SendFile day2;
+    day2.open(QStringLiteral("012"), header(QStringLiteral("012")), QStringLiteral("12-08-2026"))
+        .time(QStringLiteral("09:00:00")).note(QStringLiteral("block"), QStringLiteral("first thoughts"))
+        .time(QStringLiteral("09:05:00")).respond(QStringLiteral("block"), QStringLiteral("28.9 C"))
+        .time(QStringLiteral("09:07:00")).note(QStringLiteral("block"), QStringLiteral("check"));
+    const ClassModel model = classOf({{"ada/notes_.txt", day1.notesBytes() + day2.notesBytes()},
+                                      {"ada/send_1207.txt", day1.bytes()},
+                                      {"ada/send_1208.txt", day2.bytes()}});
+    QStringList found;
+    for (const auto& record : model.students.at(0).merged.records)
+        found.append(record.assignment + u' ' + record.entry->time + u' ' + QString::number(record.copies.size()));
+    QCOMPARE(found, (QStringList{"011 14:00:00 1", "012 09:00:00 2", "012 09:05:00 1", "012 09:07:00 2"}));
+    QVERIFY(model.problems.empty());
 }
 
 void ReportTest::copiesOfOneRecord_data()
