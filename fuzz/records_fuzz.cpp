@@ -1,8 +1,9 @@
 // Fuzz target: the record reader and the report page.
 //
 // First byte even: the rest is a record file as it might arrive, any bytes.
-// The reader must account for it sanely, and the page of what it read must
-// be well-formed whatever the bytes held.
+// The reader must account for it sanely; read as two files of one student,
+// each record must count once, and the pages of what it read must be
+// well-formed whatever the bytes held.
 //
 // First byte odd: the rest describes records, which the program's own
 // writer writes into a send file; reading it back must give them unchanged.
@@ -14,13 +15,16 @@
 #include "fuzz_checks.h"
 #include "records/record_lines.h"
 #include "records/record_reader.h"
-#include "report/class_records.h"
+#include "report/assignment_page.h"
+#include "report/class_model.h"
 #include "report/page.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -62,17 +66,33 @@ void checkRawFile(const QByteArray& bytes)
     for (const auto& opening : records.openings)
         require(opening.line >= 1 && opening.line <= records.lineCount, "an opening outside the file");
 
+    // The same file twice, as a student's master and send file, so that
+    // the merging of copies meets whatever the bytes hold.
     class_records::ClassRecords whole;
-    whole.files.push_back({QString::fromLatin1(bytes.left(40)), QString(), records});
+    for (const char* name : {"s/masterFile.txt", "s/send.txt"})
+        whole.files.push_back({QString::fromLatin1(name), QString(), QStringLiteral("s"), records});
+    const class_model::ClassModel model = class_model::build(std::move(whole));
+    const qsizetype entries = qsizetype(records.entries.size());
+    require(model.responses + model.notes == entries, "a record of one file merged with another or lost");
+    const page_links::Layout layout = page_links::layoutFor(QString::fromLatin1(bytes.left(40)));
+    const auto check = [](const QByteArray& html) {
+        QXmlStreamReader xml(html);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            require(!(xml.isStartElement() && xml.name() == QLatin1String("script")), "a script element on the page");
+        }
+        require(!xml.hasError(), "the page is not well-formed");
+    };
     QBuffer page;
     page.open(QIODevice::WriteOnly);
-    require(page::write(whole, {QStringLiteral("0")}, page), "the page was not written");
-    QXmlStreamReader xml(page.data());
-    while (!xml.atEnd()) {
-        xml.readNext();
-        require(!(xml.isStartElement() && xml.name() == QLatin1String("script")), "a script element on the page");
+    require(page::write(model, {QStringLiteral("0")}, layout, page), "the page was not written");
+    check(page.data());
+    for (std::size_t a = 0; a < model.assignments.size(); ++a) {
+        QBuffer assignment;
+        assignment.open(QIODevice::WriteOnly);
+        require(assignment_page::write(model, a, {QStringLiteral("0")}, layout, assignment), "an assignment page was not written");
+        check(assignment.data());
     }
-    require(!xml.hasError(), "the page is not well-formed");
 }
 
 QString typed(const QByteArray& bytes, bool oneLine)
@@ -82,6 +102,13 @@ QString typed(const QByteArray& bytes, bool oneLine)
         text.replace(c, u'_');
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     return oneLine ? text.remove(u'\n') : text.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+}
+
+// Bank text and ratings come back without the trailing blanks of their lines.
+QString trimmedLines(const QString& text)
+{
+    static const QRegularExpression trailing(QStringLiteral("[ \\t]+(?=\\r\\n|$)"));
+    return QString(text).remove(trailing);
 }
 
 QString describe(const record_reader::Entry& e)
@@ -109,14 +136,18 @@ void checkRoundTrip(const QByteArray& description)
         const QString second = typed(texts.value(1), false);
         const QString third = typed(texts.value(2), true);
         const QString time = QStringLiteral("%1:%2:00").arg(10 + minute / 60, 2, 10, QChar(u'0')).arg(minute % 60, 2, 10, QChar(u'0'));
-        minute = (minute + 1) % 600;
+        // Times only go forward: one that goes back is the next day's.
+        minute = std::min(minute + 1, 599);
         const int kind = quint8(part[0]) % 5;
         if (kind == 0) {
             record_lines::Opening record;
             record.codeLine = "\xa9\xfe\x81Zx";
-            record.assignmentNumber = assignment = typed(texts.value(0), true);
+            // The writer pads the number to three characters, and the bank's
+            // header line begins with it and a point.
+            assignment = QStringLiteral("%1").arg(quint8(texts.value(0).isEmpty() ? 0 : texts.value(0).front()), 3, 10, QChar(u'0'));
+            record.assignmentNumber = assignment;
             // The reader looks for the date within 64 lines of a header.
-            record.headerLine = second.split(QStringLiteral("\r\n")).mid(0, 60).join(QStringLiteral("\r\n"));
+            record.headerLine = assignment + QStringLiteral(".  ") + second.split(QStringLiteral("\r\n")).mid(0, 60).join(QStringLiteral("\r\n"));
             record.courseName = QStringLiteral("Physics II");
             date = QStringLiteral("12-%1-2026").arg(1 + minute % 28, 2, 10, QChar(u'0'));
             send += record_lines::openingRecord(record, date);
@@ -131,7 +162,7 @@ void checkRoundTrip(const QByteArray& description)
             entry.assignmentNumber = assignment;
             entry.date = date;
             entry.time = time;
-            entry.item = first;
+            entry.item = trimmedLines(first);
             entry.text = second;
             expected.append(describe(entry));
         } else {
@@ -142,16 +173,16 @@ void checkRoundTrip(const QByteArray& description)
             entry.assignmentNumber = assignment;
             entry.date = date;
             entry.time = time;
-            entry.item = first;
+            entry.item = trimmedLines(first);
             entry.text = second;
             if (kind == 2) {
                 record.ratingLine = record_lines::confidenceLine(third);
                 entry.ratingKind = record_reader::RatingKind::Confidence;
-                entry.rating = third;
+                entry.rating = trimmedLines(third);
             } else if (kind == 3) {
                 record.ratingLine = record_lines::selfCritiqueLine(third);
                 entry.ratingKind = record_reader::RatingKind::SelfCritique;
-                entry.rating = third;
+                entry.rating = trimmedLines(third);
             }
             record.masterTime = time;
             record.sendTime = time;

@@ -68,6 +68,11 @@ QByteArray readAt(int fd, qint64 offset, qint64 length)
 
 PlainFile readPlainFile(const QString& path, qint64 limit)
 {
+    return readPlainFile(QFile::encodeName(path), limit);
+}
+
+PlainFile readPlainFile(const QByteArray& nativePath, qint64 limit)
+{
     PlainFile file;
     const auto fail = [&file](PlainFile::Failure failure) {
         file.failure = failure;
@@ -79,7 +84,7 @@ PlainFile readPlainFile(const QString& path, qint64 limit)
         return fail(PlainFile::Failure::System);
     };
 
-    const Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const Descriptor fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
     if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
         return failWithReason(errno);

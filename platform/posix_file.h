@@ -56,5 +56,8 @@ struct PlainFile {
 // unread when it is not a plain file, so that a named pipe or a device in a
 // file's place can neither hang the reader nor be read forever.
 PlainFile readPlainFile(const QString& path, qint64 limit = std::numeric_limits<qint64>::max() - 1);
+// The same for a path as the system spells it, which need not be valid
+// UTF-8 and so need not survive the way through a QString.
+PlainFile readPlainFile(const QByteArray& nativePath, qint64 limit = std::numeric_limits<qint64>::max() - 1);
 
 }  // namespace posix_file

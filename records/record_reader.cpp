@@ -1,10 +1,13 @@
 #include "records/record_reader.h"
 
+#include "bank/opening_rules.h"
 #include "platform/record_encoding.h"
 #include "records/record_lines.h"
 
+#include <QDate>
 #include <QStringConverter>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <algorithm>
 #include <initializer_list>
@@ -20,6 +23,9 @@ using namespace record_lines;
 // lines before the course and the date.
 constexpr qsizetype maxHeaderLines = 64;
 constexpr qsizetype ruleLength = closingRule.size();
+// Assignment numbers are padded to three characters, as header lines
+// begin with three and a point.
+constexpr qsizetype paddedLength = 3;
 
 QByteArrayView view(QLatin1String text)
 {
@@ -95,6 +101,19 @@ bool isTimeLine(QByteArrayView line)
     return isTime(trimmed(line));
 }
 
+int secondsOfDay(QByteArrayView time)  // of an hh:mm:ss
+{
+    const auto two = [&](qsizetype at) { return (time[at] - '0') * 10 + (time[at + 1] - '0'); };
+    return two(0) * 3600 + two(3) * 60 + two(6);
+}
+
+// The day after a mm-dd-yyyy date; the date as it is when it is no date.
+QString nextDay(const QString& date)
+{
+    const QDate day = QDate::fromString(date, QStringLiteral("MM-dd-yyyy"));
+    return day.isValid() ? day.addDays(1).toString(QStringLiteral("MM-dd-yyyy")) : date;
+}
+
 // The date and the time of a date-and-time line.
 std::optional<std::pair<QByteArrayView, QByteArrayView>> dateAndTime(QByteArrayView line)
 {
@@ -107,8 +126,14 @@ std::optional<std::pair<QByteArrayView, QByteArrayView>> dateAndTime(QByteArrayV
 // A closing rule cut short by the end of the file or by a crash.
 bool isClosingRuleStart(QByteArrayView line)
 {
+    line = trimmedRight(line);
     return !line.isEmpty() && line.size() < ruleLength && line.count('.') == line.size();
 }
+
+// A run that goes on past midnight keeps the date it started with; a time
+// that goes back by more than the hour that a clock change takes is the
+// next day.
+constexpr int clockChangeSeconds = 3600;
 
 struct Line {
     qsizetype begin = 0;
@@ -127,6 +152,9 @@ private:
     qsizetype count() const { return qsizetype(lines_.size()); }
     QString text(QByteArrayView bytes) const;
     QString joined(qsizetype from, qsizetype to) const;
+    // Bank text and ratings, where only an editor adds trailing blanks.
+    QString joinedTrimmed(qsizetype from, qsizetype to) const;
+    bool hasLineEnd(qsizetype i) const { return lines_[i].end < bytes_.size(); }
 
     void splitLines();
     std::vector<Line> separateGluedRecords(const std::vector<Line>& physical) const;
@@ -135,6 +163,9 @@ private:
     std::optional<qsizetype> openingDateLine(qsizetype i) const;
     bool startsOpening(qsizetype i) const;
     bool startsRecord(qsizetype i) const { return startsEntry(i) || startsOpening(i); }
+    bool endsBody(qsizetype i, qsizetype marker) const;
+    bool endsWithCutRule(qsizetype marker, qsizetype end) const;
+    void setDate(Entry& entry, const std::optional<QString>& ownDate);
 
     std::optional<qsizetype> readEntry(qsizetype i);
     std::optional<qsizetype> readOpening(qsizetype i);
@@ -150,6 +181,7 @@ private:
     bool stretchOpen_ = false;
     QString assignment_;
     QString date_;
+    std::optional<int> lastSeconds_;  // the time of the record before, on date_
 };
 
 Reader::Reader(QByteArrayView bytes, std::optional<QStringConverter::Encoding> marked)
@@ -191,6 +223,18 @@ QString Reader::joined(qsizetype from, qsizetype to) const
     for (qsizetype i = from + 1; i < to; ++i)
         joined += QLatin1String("\r\n") + text(at(i));
     return joined;
+}
+
+QString Reader::joinedTrimmed(qsizetype from, qsizetype to) const
+{
+    const bool untrimmed = std::any_of(lines_.begin() + from, lines_.begin() + std::max(from, to),
+                                       [this](const Line& line) { return line.end > line.begin && isBlank(bytes_[line.end - 1]); });
+    if (!untrimmed)
+        return joined(from, to);
+    QStringList lines;
+    for (qsizetype i = from; i < to; ++i)
+        lines.append(text(trimmedRight(at(i))));
+    return lines.join(QLatin1String("\r\n"));
 }
 
 void Reader::splitLines()
@@ -256,11 +300,37 @@ std::optional<qsizetype> Reader::openingDateLine(qsizetype i) const
     return std::nullopt;
 }
 
+// The writer writes the assignment's padded number, and the header line of
+// the bank that begins with that number and a point; a line of a typed text
+// that begins with the label has neither.
 bool Reader::startsOpening(qsizetype i) const
 {
-    if (i + 1 >= count() || !afterLabel(at(i + 1), assignmentLabel))
+    if (i + 1 >= count())
+        return false;
+    const auto number = afterLabel(at(i + 1), assignmentLabel);
+    if (!number)
+        return false;
+    const QString padded = text(trimmedRight(*number));
+    if (padded.size() != paddedLength)
+        return false;
+    if (i + 2 < count() && !opening_rules::isHeaderLine(text(at(i + 2)), padded))
         return false;
     return i + 4 >= count() || openingDateLine(i);
+}
+
+// The next record after a response or a note: an opening can only follow
+// its closing rule, whole or cut short, as a typed line may begin with the
+// opening's label.
+bool Reader::endsBody(qsizetype i, qsizetype marker) const
+{
+    if (startsEntry(i))
+        return true;
+    if (!startsOpening(i))
+        return false;
+    qsizetype before = i - 1;
+    while (before > marker && isBlankLine(at(before)))
+        --before;
+    return before > marker && (isRule(at(before), closingRule) || isClosingRuleStart(at(before)));
 }
 
 Records Reader::read()
@@ -286,21 +356,22 @@ std::optional<qsizetype> Reader::readOpening(qsizetype i)
     Opening opening;
     opening.line = lines_[i].number;
     opening.codeLine = at(i).toByteArray();
-    opening.assignmentNumber = text(*afterLabel(at(i + 1), assignmentLabel));
+    opening.assignmentNumber = text(trimmedRight(*afterLabel(at(i + 1), assignmentLabel)));
     qsizetype next = count();
     if (const auto date = openingDateLine(i)) {
-        opening.headerLine = joined(i + 2, *date - 1);
-        opening.courseName = text(at(*date - 1));
+        opening.headerLine = joinedTrimmed(i + 2, *date - 1);
+        opening.courseName = text(trimmedRight(at(*date - 1)));
         opening.date = text(trimmed(at(*date)));
         next = *date + 1;
     } else {
         opening.cutShort = true;
-        opening.headerLine = joined(i + 2, std::min(i + 3, count()));
+        opening.headerLine = joinedTrimmed(i + 2, std::min(i + 3, count()));
         if (i + 3 < count())
-            opening.courseName = text(at(i + 3));
+            opening.courseName = text(trimmedRight(at(i + 3)));
     }
     assignment_ = opening.assignmentNumber;
     date_ = opening.date;
+    lastSeconds_.reset();
     records_.openings.push_back(std::move(opening));
     stretchOpen_ = false;
     return next;
@@ -341,18 +412,41 @@ std::optional<qsizetype> Reader::readEntry(qsizetype i)
     else if (!afterLabel(at(marker), responseMarker))
         return std::nullopt;
 
-    entry.item = joined(j, rule);
-    if (ownDate)
-        date_ = *ownDate;
+    entry.item = joinedTrimmed(j, rule);
     entry.assignmentNumber = assignment_;
-    entry.date = date_;
+    setDate(entry, ownDate);
     stretchOpen_ = false;
 
     qsizetype end = marker + 1;
-    while (end < count() && !startsRecord(end))
+    while (end < count() && !endsBody(end, marker))
         ++end;
     readBody(entry, marker, notesStart, end);
     return end;
+}
+
+void Reader::setDate(Entry& entry, const std::optional<QString>& ownDate)
+{
+    const int seconds = secondsOfDay(entry.time.toLatin1());
+    if (ownDate)
+        date_ = *ownDate;
+    else if (lastSeconds_ && seconds < *lastSeconds_ - clockChangeSeconds)
+        date_ = nextDay(date_);
+    lastSeconds_ = seconds;
+    entry.date = date_;
+}
+
+// A line of full stops at the end of a record cut short is what was written
+// of its closing rule when a rating line stands before it or no line end
+// follows it; else it was typed, as "..." often is.
+bool Reader::endsWithCutRule(qsizetype marker, qsizetype end) const
+{
+    const qsizetype last = end - 1;
+    if (last <= marker || !isClosingRuleStart(at(last)))
+        return false;
+    if (!hasLineEnd(last))
+        return true;
+    const QByteArrayView before = at(last - 1);
+    return last - 1 > marker && (afterLabel(before, confidenceLabel) || afterLabel(before, selfCritiqueLabel));
 }
 
 // The lines from the marker up to the next record: the text, the rating
@@ -366,9 +460,7 @@ void Reader::readBody(Entry& entry, qsizetype marker, std::optional<QByteArrayVi
     qsizetype textEnd = closing;
     if (closing == marker) {
         entry.cutShort = true;
-        textEnd = end;
-        if (end - 1 > marker && isClosingRuleStart(at(end - 1)))
-            --textEnd;
+        textEnd = endsWithCutRule(marker, end) ? end - 1 : end;
     }
     if (entry.kind == Kind::Response && textEnd - 1 > marker) {
         const QByteArrayView last = at(textEnd - 1);
@@ -376,7 +468,7 @@ void Reader::readBody(Entry& entry, qsizetype marker, std::optional<QByteArrayVi
                                           std::pair{selfCritiqueLabel, RatingKind::SelfCritique}}) {
             if (const auto rating = afterLabel(last, label)) {
                 entry.ratingKind = kind;
-                entry.rating = text(*rating);
+                entry.rating = text(trimmedRight(*rating));
                 --textEnd;
                 break;
             }

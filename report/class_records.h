@@ -8,13 +8,13 @@
 #include <optional>
 #include <vector>
 
-// The records of a whole class, one file per student, and the views of them
-// that the page, the spreadsheet and the summary share.
+// The record files of a whole class, read as they are, file by file.
 namespace class_records {
 
 struct StudentFile {
-    QString name;
-    QString path;
+    QString name;     // relative to the folder that all arguments share
+    QString path;     // as reached from the argument, for messages
+    QString student;  // the student's folder, named the same way
     record_reader::Records records;
 
     bool holdsRecords() const { return !records.openings.empty() || !records.entries.empty(); }
@@ -23,8 +23,6 @@ struct StudentFile {
 struct ClassRecords {
     std::vector<StudentFile> files;  // read, in the order of their names
     std::vector<inputs::Unread> unread;
-    qsizetype responses = 0;
-    qsizetype notes = 0;
 };
 
 // Reads every file found, several at once; a file's bytes are held only
@@ -39,61 +37,7 @@ std::optional<qint64> stampSeconds(const QString& date, const QString& time);
 inline constexpr qint64 taskGapSeconds = 30 * 60;
 
 // The sum of the gaps between successive stamps that are shorter than
-// taskGapSeconds. A run that goes on past midnight keeps the date it started
-// with, so a stamp that seems to go back by almost a day went on.
+// taskGapSeconds; a stamp earlier than the one before adds nothing.
 qint64 timeOnTask(const std::vector<qint64>& stamps);
-
-// One student's work on one assignment.
-struct OverviewRow {
-    const StudentFile* file = nullptr;
-    QString assignment;
-    int responses = 0;
-    int notes = 0;
-    const record_reader::Entry* first = nullptr;
-    const record_reader::Entry* last = nullptr;
-    qint64 secondsOnTask = 0;
-};
-// Per file in order, its assignments in the order they first appear.
-std::vector<OverviewRow> overview(const ClassRecords& records);
-
-struct Answer {
-    const StudentFile* file = nullptr;
-    const record_reader::Entry* entry = nullptr;
-};
-struct Item {
-    QString text;
-    std::vector<Answer> answers;  // responses and notes, file by file
-};
-struct Assignment {
-    QString number;  // empty for records before any opening
-    QString header;
-    std::vector<Item> items;  // in the order they first appear
-};
-// In the order of their numbers; records of no assignment last.
-std::vector<Assignment> byAssignment(const ClassRecords& records);
-
-struct RatingCount {
-    QString rating;  // trimmed
-    int count = 0;
-};
-struct Spread {
-    record_reader::RatingKind kind = record_reader::RatingKind::None;  // None when mixed or none
-    std::vector<RatingCount> counts;  // numbers in order, then other texts
-    int unrated = 0;                  // responses without a rating line
-    int responses = 0;
-};
-Spread spread(const Item& item);
-
-// Everything that could not be read, or only in part: whole files and
-// folders (line 0), lines that belong to no record, records cut short.
-struct Problem {
-    QString name;
-    QString path;
-    qsizetype line = 0;
-    QString message;
-    QString excerpt;
-};
-// File by file in the order of their names, each in line order.
-std::vector<Problem> problems(const ClassRecords& records);
 
 }  // namespace class_records

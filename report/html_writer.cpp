@@ -45,7 +45,7 @@ bool HtmlWriter::flush(qsizetype atLeast)
 QString HtmlWriter::displayable(const QString& text)
 {
     const auto needsChange = [](ushort u) {
-        return (u < 0x20 && u != u'\n' && u != u'\t') || u == 0x7f || u >= 0xfffe;
+        return (u < 0x20 && u != u'\n' && u != u'\t') || (u >= 0x7f && u <= 0x9f) || u >= 0xfffe;
     };
     const ushort* const begin = text.utf16();
     if (std::none_of(begin, begin + text.size(), needsChange))
@@ -62,7 +62,7 @@ QString HtmlWriter::displayable(const QString& text)
             shown += QChar(0x2421);
         } else if (c < 0x20 && c != u'\n' && c != u'\t') {
             shown += QChar(char16_t(0x2400 + c));
-        } else if (c == 0xfffe || c == 0xffff) {
+        } else if ((c >= 0x80 && c <= 0x9f) || c == 0xfffe || c == 0xffff) {
             shown += QChar(0xfffd);
         } else {
             shown += QChar(c);

@@ -36,7 +36,7 @@ public:
 
     // Text as the page may hold it: CR LF and lone CRs become line breaks,
     // and control characters, which HTML does not allow, their visible
-    // pictures.
+    // pictures; the C1 controls, which have none, the replacement character.
     static QString displayable(const QString& text);
 
 private:

@@ -25,15 +25,28 @@ QString absolute(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QString joinPath(const QString& folder, const QString& name)
+// A path as the system spells it, for messages and names: each part that is
+// not valid UTF-8 is taken as Latin-1, as older systems and zip files name
+// files, so that two names that differ stay apart.
+QString shownPath(const QByteArray& path)
 {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+    if (path.isValidUtf8())
+        return QString::fromUtf8(path);
+    QStringList parts;
+    for (const QByteArray& part : path.split('/'))
+        parts.append(part.isValidUtf8() ? QString::fromUtf8(part) : QString::fromLatin1(part));
+    return parts.join(u'/');
 }
 
-std::optional<struct stat> statOf(const QString& path, int& error)
+QByteArray joinPath(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+std::optional<struct stat> statOf(const QByteArray& path, int& error)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+    if (::stat(path.constData(), &info) != 0) {
         error = errno;
         return std::nullopt;
     }
@@ -42,6 +55,8 @@ std::optional<struct stat> statOf(const QString& path, int& error)
 
 // Walks the arguments; folders and files seen once each, so a link back up
 // the tree or a file named twice is read only once.
+// Paths are kept as the system spells them: a name that is not valid UTF-8
+// would not survive the way through a QString and back.
 class Walker {
 public:
     void argument(const QString& path);
@@ -49,16 +64,21 @@ public:
     std::vector<std::pair<Unread, QString>> unread;
 
 private:
-    void folder(const QString& shown);
-    void file(const QString& shown, const struct stat& info);
-    void fail(const QString& shown, int error) { unread.push_back({{shown, QString(), posix_file::reason(error)}, absolute(shown)}); }
+    void folder(const QByteArray& top);
+    void file(const QByteArray& path, const struct stat& info);
+    void fail(const QByteArray& path, int error)
+    {
+        const QString shown = shownPath(path);
+        unread.push_back({{shown, QString(), posix_file::reason(error)}, absolute(shown)});
+    }
 
     std::set<std::pair<dev_t, ino_t>> seenFolders_;
     std::set<std::pair<dev_t, ino_t>> seenFiles_;
 };
 
-void Walker::argument(const QString& path)
+void Walker::argument(const QString& argument)
 {
+    const QByteArray path = QFile::encodeName(argument);
     int error = 0;
     const auto info = statOf(path, error);
     if (!info)
@@ -69,47 +89,50 @@ void Walker::argument(const QString& path)
         file(path, *info);
 }
 
-void Walker::file(const QString& shown, const struct stat& info)
+void Walker::file(const QByteArray& path, const struct stat& info)
 {
-    if (seenFiles_.insert({info.st_dev, info.st_ino}).second)
-        files.push_back({{shown, QString()}, absolute(shown)});
+    if (seenFiles_.insert({info.st_dev, info.st_ino}).second) {
+        const QString shown = shownPath(path);
+        files.push_back({{shown, path, QString(), QString()}, absolute(shown)});
+    }
 }
 
-void Walker::folder(const QString& top)
+void Walker::folder(const QByteArray& top)
 {
-    std::vector<QString> pending{top};
+    std::vector<QByteArray> pending{top};
     while (!pending.empty()) {
-        const QString shown = pending.back();
+        const QByteArray path = pending.back();
         pending.pop_back();
         int error = 0;
-        const auto info = statOf(shown, error);
+        const auto info = statOf(path, error);
         if (!info) {
-            fail(shown, error);
+            fail(path, error);
             continue;
         }
         if (!seenFolders_.insert({info->st_dev, info->st_ino}).second)
             continue;
-        DIR* dir = ::opendir(QFile::encodeName(shown).constData());
+        DIR* dir = ::opendir(path.constData());
         if (!dir) {
-            fail(shown, errno);
+            fail(path, errno);
             continue;
         }
-        QStringList names;
+        std::vector<QByteArray> names;
         while (const dirent* entry = ::readdir(dir)) {
-            const QString name = QFile::decodeName(entry->d_name);
-            if (name != QLatin1String(".") && name != QLatin1String(".."))
-                names.append(name);
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                names.push_back(name);
         }
         ::closedir(dir);
-        for (const QString& name : names) {
-            const QString path = joinPath(shown, name);
-            const auto entryInfo = statOf(path, error);
+        for (const QByteArray& name : names) {
+            const QByteArray entryPath = joinPath(path, name);
+            const bool recordFile = isRecordFileName(shownPath(name));
+            const auto entryInfo = statOf(entryPath, error);
             if (entryInfo && S_ISDIR(entryInfo->st_mode))
-                pending.push_back(path);
-            else if (entryInfo && isRecordFileName(name))
-                file(path, *entryInfo);
-            else if (!entryInfo && isRecordFileName(name))
-                fail(path, error);
+                pending.push_back(entryPath);
+            else if (entryInfo && recordFile)
+                file(entryPath, *entryInfo);
+            else if (!entryInfo && recordFile)
+                fail(entryPath, error);
         }
     }
 }
@@ -120,6 +143,15 @@ QString relativeName(const QString& common, const QString& absolutePath)
 }
 
 }  // namespace
+
+QString studentName(const QString& common, const QString& folder)
+{
+    if (folder == common) {
+        const QString own = QFileInfo(common).fileName();
+        return own.isEmpty() ? common : own;
+    }
+    return relativeName(common, folder);
+}
 
 QString commonFolder(const QStringList& folders)
 {
@@ -152,6 +184,7 @@ Found find(const QStringList& arguments)
     Found found;
     for (auto& [file, path] : walker.files) {
         file.name = relativeName(common, path);
+        file.student = studentName(common, QFileInfo(path).path());
         found.files.push_back(std::move(file));
     }
     for (auto& [unread, path] : walker.unread) {
@@ -164,10 +197,10 @@ Found find(const QStringList& arguments)
     return found;
 }
 
-Contents read(const QString& path)
+Contents read(const QByteArray& nativePath)
 {
     using Failure = posix_file::PlainFile::Failure;
-    posix_file::PlainFile file = posix_file::readPlainFile(path);
+    posix_file::PlainFile file = posix_file::readPlainFile(nativePath);
     if (file.failure == Failure::None)
         return {std::move(file.bytes), std::nullopt};
     return {{}, file.failure == Failure::System ? posix_file::reason(file.error) : QStringLiteral("not a plain file")};

@@ -1,14 +1,20 @@
 #include "report/run.h"
 
-#include "report/class_records.h"
+#include "report/assignment_page.h"
+#include "report/class_model.h"
 #include "report/csv_table.h"
 #include "report/page.h"
 #include "report/summary.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -35,20 +41,99 @@ std::optional<QString> writeOutput(const QString& path, const std::function<bool
     return std::nullopt;
 }
 
+// Two names of one file: the spreadsheet would overwrite the page.
+bool samePath(const QString& a, const QString& b)
+{
+    const QFileInfo x(a);
+    const QFileInfo y(b);
+    if (x.exists() && y.exists())
+        return x.canonicalFilePath() == y.canonicalFilePath();
+    return QDir::cleanPath(x.absoluteFilePath()) == QDir::cleanPath(y.absoluteFilePath());
+}
+
+using Job = std::function<std::optional<QString>()>;
+
+// Runs the jobs on as many threads as there are cores, each taking the next
+// job in turn; returns their failures in the order of the jobs.
+std::vector<QString> runAll(const std::vector<Job>& jobs)
+{
+    std::vector<std::optional<QString>> failures(jobs.size());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t j = next++; j < jobs.size(); j = next++)
+            failures[j] = jobs[j]();
+    };
+    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < std::min(threads, jobs.size()); ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    std::vector<QString> found;
+    for (auto& failure : failures) {
+        if (failure)
+            found.push_back(std::move(*failure));
+    }
+    return found;
+}
+
+// The page, one page per assignment in the folder beside it, and the
+// spreadsheet, as jobs; an assignment page left in the folder by an earlier
+// report of more assignments is removed, so the folder holds this report
+// only. The folder is made first, beside a page's folder that exists.
+std::vector<QString> writeAll(const class_model::ClassModel& model, const Options& options)
+{
+    std::vector<Job> jobs;
+    if (!options.csv.isEmpty()) {
+        jobs.push_back([&] { return writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(model, device); }); });
+    }
+    const page_parts::Details details{QCoreApplication::applicationVersion()};
+    const QFileInfo info(options.page);
+    const page_links::Layout layout = page_links::layoutFor(info.fileName());
+    const QDir folder(info.dir().filePath(layout.folderName));
+    if (!options.page.isEmpty()) {
+        if (!folder.exists() && !info.dir().mkdir(layout.folderName))
+            return {programName + QStringLiteral(": cannot write ") + folder.path() + QStringLiteral(": cannot make the folder")};
+        for (std::size_t a = 0; a < model.assignments.size(); ++a) {
+            jobs.push_back([&, a] {
+                return writeOutput(folder.filePath(page_links::assignmentFileName(a)),
+                                   [&](QIODevice& device) { return assignment_page::write(model, a, details, layout, device); });
+            });
+        }
+        jobs.push_back([&] {
+            return writeOutput(options.page, [&](QIODevice& device) { return page::write(model, details, layout, device); });
+        });
+    }
+    std::vector<QString> failures = runAll(jobs);
+    if (options.page.isEmpty())
+        return failures;
+    static const QRegularExpression assignmentPage(QStringLiteral("^a([0-9]+)\\.html$"));
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        const auto match = assignmentPage.match(name);
+        if (match.hasMatch() && match.captured(1).toULongLong() > model.assignments.size())
+            QFile::remove(folder.filePath(name));
+    }
+    return failures;
+}
+
 }  // namespace
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Reads the record files of the drill program (send, master or notes files, or folders searched for *.txt, "
-        "one file per student) and writes one page with every response, note, rating and time, a spreadsheet with one "
-        "row per response or note, or, without -o and --csv, a short summary."));
+        "Reads the record files of the drill program (master, send and notes files, or folders searched for *.txt; "
+        "the files of one folder are one student's, a record that several of them hold counts once) and writes a page "
+        "with an overview, per assignment a grid of students by items and the calibration of the ratings, beside it a "
+        "folder with one page per assignment holding every response and note; a spreadsheet with one row per record; "
+        "or, without -o and --csv, a short summary."));
     const QCommandLineOption pageOption({QStringLiteral("o"), QStringLiteral("output")},
-                                        QStringLiteral("Write the report page (HTML) to <REPORT.html>."),
+                                        QStringLiteral("Write the report page (HTML) to <REPORT.html>, and the assignments' "
+                                                       "pages into the folder REPORT-files beside it."),
                                         QStringLiteral("REPORT.html"));
     const QCommandLineOption csvOption(QStringLiteral("csv"),
-                                       QStringLiteral("Write one row per response or note (CSV) to <RECORDS.csv>."),
+                                       QStringLiteral("Write one row per student's record (CSV) to <RECORDS.csv>."),
                                        QStringLiteral("RECORDS.csv"));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
@@ -74,40 +159,29 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << programName << ": no PATH given\nTry '" << programName << " --help'." << Qt::endl;
         return UsageError;
     }
+    if (!options.page.isEmpty() && !options.csv.isEmpty() && samePath(options.page, options.csv)) {
+        err << programName << ": the page and the spreadsheet cannot both be written to " << options.csv << "\nTry '"
+            << programName << " --help'." << Qt::endl;
+        return UsageError;
+    }
 
-    const class_records::ClassRecords records = class_records::read(inputs::find(options.paths));
-    for (const QString& line : summary::problemLines(records))
+    const class_model::ClassModel model = class_model::build(class_records::read(inputs::find(options.paths)));
+    for (const QString& line : summary::problemLines(model))
         err << line << '\n';
     err.flush();
-    if (records.files.empty()) {
+    if (model.source.files.empty()) {
         err << programName << ": no record file could be read" << Qt::endl;
         return Failed;
     }
 
     if (options.page.isEmpty() && options.csv.isEmpty()) {
-        out << summary::text(records) << Qt::flush;
+        out << summary::text(model) << Qt::flush;
         return Written;
     }
-    // The spreadsheet is written on a thread of its own while the page is.
-    std::optional<QString> csvFailure;
-    std::thread csvWriter;
-    if (!options.csv.isEmpty()) {
-        csvWriter = std::thread([&] {
-            csvFailure = writeOutput(options.csv, [&](QIODevice& device) { return csv_table::write(records, device); });
-        });
-    }
-    std::optional<QString> pageFailure;
-    if (!options.page.isEmpty()) {
-        const page::Details details{QCoreApplication::applicationVersion()};
-        pageFailure = writeOutput(options.page, [&](QIODevice& device) { return page::write(records, details, device); });
-    }
-    if (csvWriter.joinable())
-        csvWriter.join();
-    for (const auto& failure : {pageFailure, csvFailure}) {
-        if (failure)
-            err << *failure << Qt::endl;
-    }
-    return pageFailure || csvFailure ? Failed : Written;
+    const std::vector<QString> failures = writeAll(model, options);
+    for (const QString& failure : failures)
+        err << failure << Qt::endl;
+    return failures.empty() ? Written : Failed;
 }
 
 }  // namespace report_run

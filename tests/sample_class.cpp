@@ -74,6 +74,7 @@ public:
     qsizetype size() const { return file_.bytes().size(); }
     QRandomGenerator& random() { return random_; }
     void save(const QString& path) const { file_.save(path); }
+    const SendFile& file() const { return file_; }
 
 private:
     SendFile& setClock() { return file_.clock(date_, time_.toString(QStringLiteral("hh:mm:ss"))); }
@@ -150,6 +151,14 @@ void writeShowcase(const QString& folder)
     // Minutes spent before each response, per student.
     const QList<QList<int>> pace = {{6, 3, 7, 2}, {9, 5, 11, 4}, {5, 4, 6, 3}, {4, 48, 0, 0}, {7, 3, 8, 3}};
 
+    // Each student's master file and notes file hold the records of every
+    // send file again.
+    QList<QByteArray> masters(students.size());
+    QList<QByteArray> notes(students.size());
+    const auto keep = [&](int s, const Session& session) {
+        masters[s] += session.file().masterBytes();
+        notes[s] += session.file().notesBytes();
+    };
     for (int s = 0; s < students.size(); ++s) {
         Session session(quint32(100 + s));
         if (s == 1)
@@ -170,6 +179,7 @@ void writeShowcase(const QString& folder)
         step(2, pane, paneAnswers[s], Rating::Confidence);
         step(3, paneAnswer, paneCritiques[s], Rating::SelfCritique);
         session.save(QStringLiteral("%1/%2/send_1207.txt").arg(folder, students[s]));
+        keep(s, session);
     }
 
     const QList<std::pair<int, Answer>> blockAnswers = {
@@ -184,6 +194,12 @@ void writeShowcase(const QString& folder)
         session.wait(8 * 60 + 20 * s);
         session.respond(block, answer.text, Rating::Confidence, answer.rating);
         session.save(QStringLiteral("%1/%2/send_1208.txt").arg(folder, students[s]));
+        keep(s, session);
+    }
+    for (int s = 0; s < students.size(); ++s) {
+        SendFile().type(masters[s]).save(QStringLiteral("%1/%2/masterFile.txt").arg(folder, students[s]));
+        if (!notes[s].isEmpty())
+            SendFile().type(notes[s]).save(QStringLiteral("%1/%2/notes_.txt").arg(folder, students[s]));
     }
     Session empty(300);
     empty.save(folder + QStringLiteral("/frank/send_1207.txt"));

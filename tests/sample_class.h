@@ -7,7 +7,8 @@
 namespace sample_class {
 
 // Five students after an afternoon on assignment 011, two of them on 012 the
-// next morning, one folder each; one student typed a greeting into the file
+// next morning, one folder each with the master file, the send files and
+// the notes file; one student typed a greeting into the send file
 // and one sent an empty file.
 void writeShowcase(const QString& folder);
 

@@ -11,12 +11,14 @@
 SendFile& SendFile::open(const QString& number, const QString& header, const QString& date, const QByteArray& codeLine)
 {
     date_ = date;
+    number_ = number;
     record_lines::Opening record;
     record.codeLine = codeLine;
     record.assignmentNumber = number;
     record.headerLine = header;
     record.courseName = QStringLiteral("Physics II");
     bytes_ += record_lines::openingRecord(record, date);
+    master_ += record_lines::openingRecord(record, date);
     return *this;
 }
 
@@ -39,9 +41,12 @@ SendFile& SendFile::respond(const QString& item, const QString& text, const std:
     record.currentLine = item;
     record.response = text;
     record.ratingLine = ratingLine;
+    record.assignmentNumber = number_;
     record.masterTime = time_;
     record.sendTime = time_;
-    bytes_ += record_lines::responseRecord(record).send;
+    const auto files = record_lines::responseRecord(record);
+    bytes_ += files.send;
+    master_ += files.master;
     return *this;
 }
 
@@ -50,7 +55,10 @@ SendFile& SendFile::note(const QString& item, const QString& text)
     record_lines::Notes record;
     record.currentLine = item;
     record.notesLine = record_lines::notesLine(text);
-    bytes_ += record_lines::notesRecord(record, {[this] { return date_; }, [this] { return time_; }}).send;
+    const auto files = record_lines::notesRecord(record, {[this] { return date_; }, [this] { return time_; }});
+    bytes_ += files.send;
+    master_ += files.master;
+    notes_ += files.notes;
     return *this;
 }
 

@@ -6,7 +6,8 @@
 #include <optional>
 
 // A send file written record by record through the program's own record
-// writer, with a clock that the caller sets.
+// writer, with a clock that the caller sets; the master file and the notes
+// file of the same records beside it.
 class SendFile {
 public:
     SendFile& open(const QString& number, const QString& header, const QString& date,
@@ -21,11 +22,16 @@ public:
     SendFile& type(const QByteArray& bytes);
 
     const QByteArray& bytes() const { return bytes_; }
+    const QByteArray& masterBytes() const { return master_; }
+    const QByteArray& notesBytes() const { return notes_; }
     // Creates the folders on the way; throws std::runtime_error on failure.
     void save(const QString& path) const;
 
 private:
     QByteArray bytes_;
+    QByteArray master_;
+    QByteArray notes_;
     QString date_;
     QString time_;
+    QString number_;
 };

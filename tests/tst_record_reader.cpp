@@ -3,6 +3,7 @@
 #include "records/record_reader.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QtTest>
@@ -105,6 +106,14 @@ QByteArray sendResponse(const QString& item, const QString& text, std::optional<
     return response(item, text, ratingLine).send;
 }
 
+// Bank text and ratings as the reader gives them back: without the
+// trailing blanks of each line, which only an editor adds.
+QString trimmedLines(const QString& text)
+{
+    static const QRegularExpression trailing(QStringLiteral("[ \\t]+(?=\\r\\n|$)"));
+    return QString(text).remove(trailing);
+}
+
 // Random typed text: several lines, blanks, markup characters and letters
 // from inside and outside Windows-1252, emoji included.
 QString randomText(QRandomGenerator& random, int maxLines)
@@ -200,7 +209,7 @@ void RecordReaderTest::roundTrip()
     QByteArray master, send, notesFile;
     QStringList expectMaster, expectSend, expectNotes;
     QString date;
-    const QStringList numbers = {QStringLiteral("011"), QStringLiteral("012"), QStringLiteral("15")};
+    const QStringList numbers = {QStringLiteral("011"), QStringLiteral("012"), QStringLiteral("015")};
     QString number;
     for (int r = 0; r < 40; ++r) {
         const int choice = r == 0 ? 0 : random.bounded(8);
@@ -216,7 +225,7 @@ void RecordReaderTest::roundTrip()
             const QByteArray bytes = record_lines::openingRecord(record, date);
             master += bytes;
             send += bytes;
-            const QString line = QStringList{QStringLiteral("opening"), number, record.headerLine, record.courseName, date, QString()}.join(u'|');
+            const QString line = QStringList{QStringLiteral("opening"), number, trimmedLines(record.headerLine), record.courseName, date, QString()}.join(u'|');
             expectMaster.append(line);
             expectSend.append(line);
         } else if (choice == 1) {
@@ -234,7 +243,7 @@ void RecordReaderTest::roundTrip()
             date = clock.date;
             const auto line = [&](int file, const QString& assignment) {
                 return QStringList{kindName[1], assignment, clock.dates[file], clock.times[file], QString(),
-                                   record.currentLine, text, QString(), QString(), QString()}
+                                   trimmedLines(record.currentLine), text, QString(), QString(), QString()}
                     .join(u'|');
             };
             expectMaster.append(line(0, number));
@@ -259,8 +268,8 @@ void RecordReaderTest::roundTrip()
             master += files.master;
             send += files.send;
             const auto line = [&](int file, const QString& questionNumber) {
-                return QStringList{kindName[0], number, date, clock.times[file], questionNumber, record.currentLine,
-                                   record.response, ratingName[rating], rating ? value : QString(), QString()}
+                return QStringList{kindName[0], number, date, clock.times[file], questionNumber, trimmedLines(record.currentLine),
+                                   record.response, ratingName[rating], rating ? trimmedLines(value) : QString(), QString()}
                     .join(u'|');
             };
             expectMaster.append(line(0, QString::number(qint64(record_lines::questionValue(number)))));
@@ -305,9 +314,9 @@ void RecordReaderTest::files_data()
     QTest::newRow("self critique, empty rating")
         << sendResponse(QStringLiteral("q"), QStringLiteral("a"), record_lines::selfCritiqueLine(QString()))
         << QStringList{"1 response|||14:00:01||q|a|self critique||"};
-    QTest::newRow("rating of words kept as typed")
+    QTest::newRow("rating of words kept as typed, but for trailing blanks")
         << sendResponse(QStringLiteral("q"), QStringLiteral("a"), record_lines::confidenceLine(" pretty sure "))
-        << QStringList{"1 response|||14:00:01||q|a|confidence| pretty sure |"};
+        << QStringList{"1 response|||14:00:01||q|a|confidence| pretty sure|"};
     QTest::newRow("empty response and empty item")
         << sendResponse(QString(), QString())
         << QStringList{"1 response|||14:00:01||||||"};
@@ -371,6 +380,56 @@ void RecordReaderTest::files_data()
     QTest::newRow("trailing blanks added by an editor")
         << QByteArray(answer).replace(rule + "\r\n", rule + "   \r\n").replace(QByteArray(35, '.') + "\r\n", QByteArray(35, '.') + " \r\n")
         << QStringList{"1 " + answerLine};
+
+    const QByteArray redone = sendResponse(QStringLiteral("rod"), QStringLiteral("I redid it:\r\nassignment #10 had the same rod\r\nso 12.8 W"),
+                                           record_lines::confidenceLine("3"));
+    const QByteArray next = opening(QStringLiteral("012"), QStringLiteral("012.  `query 2"), QStringLiteral("12-08-2026"));
+    QTest::newRow("a response line that begins with the opening's label")
+        << open + redone + sendResponse(QStringLiteral("pane"), QStringLiteral("0.96 W"), record_lines::confidenceLine("1")) + next
+               + sendResponse(QStringLiteral("block"), QStringLiteral("28.9 C"))
+        << QStringList{openingLine, "6 response|011|12-07-2026|14:00:01||rod|I redid it:\r\nassignment #10 had the same rod\r\nso 12.8 W|confidence|3|",
+                       "16 response|011|12-07-2026|14:00:01||pane|0.96 W|confidence|1|",
+                       "24 opening|012|012.  `query 2|Physics II|12-08-2026|", "29 response|012|12-08-2026|14:00:01||block|28.9 C|||"};
+    QTest::newRow("a typed copy of an opening stays in its response")
+        << sendResponse(QStringLiteral("q"), "see\r\n" + QString::fromLatin1(open).trimmed())
+        << QStringList{"1 response|||14:00:01||q|see\r\n" + QString::fromLatin1(open).trimmed() + "|||"};
+
+    TickingClock late;
+    late.seconds = 23 * 3600 + 55 * 60;
+    const QByteArray beforeMidnight = response(QStringLiteral("q1"), QStringLiteral("a"), {}, &late).send;
+    late.seconds = 5 * 60;
+    const QByteArray afterMidnight = response(QStringLiteral("q2"), QStringLiteral("b"), {}, &late).send;
+    late.seconds = 10 * 60;
+    late.date = QStringLiteral("12-08-2026");
+    QTest::newRow("a run past midnight: the date rolls over")
+        << open + beforeMidnight + afterMidnight + notes(QStringLiteral("q2"), QStringLiteral("n"), &late).send
+        << QStringList{openingLine, "6 response|011|12-07-2026|23:55:01||q1|a|||", "13 response|011|12-08-2026|00:05:01||q2|b|||",
+                       "20 notes|011|12-08-2026|00:10:01||q2|n|||"};
+    TickingClock changed;
+    changed.seconds = 2 * 3600 + 30 * 60;
+    const QByteArray beforeChange = response(QStringLiteral("q1"), QStringLiteral("a"), {}, &changed).send;
+    changed.seconds = 1 * 3600 + 45 * 60;
+    QTest::newRow("a clock set back an hour keeps the date")
+        << open + beforeChange + response(QStringLiteral("q2"), QStringLiteral("b"), {}, &changed).send
+        << QStringList{openingLine, "6 response|011|12-07-2026|02:30:01||q1|a|||", "13 response|011|12-07-2026|01:45:01||q2|b|||"};
+
+    QTest::newRow("trailing blanks after the number, the item and the rating")
+        << QByteArray(open).replace("#011", "#011  ").replace("`query 1", "`query 1 ")
+               + QByteArray(answer).replace("copper rod", "copper rod\t ").replace("assessment:  2", "assessment:  2  ")
+        << QStringList{openingLine, "6 response|011|12-07-2026|14:00:01||" + item + "|P = 12.8 W|confidence|2|"};
+    QTest::newRow("trailing blanks of a response are typed")
+        << sendResponse(QStringLiteral("q"), QStringLiteral("P = 12.8 W  \r\nso  "))
+        << QStringList{"1 response|||14:00:01||q|P = 12.8 W  \r\nso  |||"};
+    const QByteArray dots = sendResponse(QStringLiteral("q"), QStringLiteral("wait\r\n..."));
+    QTest::newRow("cut short after a typed line of full stops")
+        << dots.left(dots.size() - rule.size() - 2)
+        << QStringList{"1 response|||14:00:01||q|wait\r\n...|||cut short"};
+    QTest::newRow("cut short after a typed line of full stops, the next record whole")
+        << dots.left(dots.size() - rule.size() - 2) + answer
+        << QStringList{"1 response|||14:00:01||q|wait\r\n...|||cut short", "8 " + answerLine};
+    QTest::newRow("cut inside the closing rule of a response without rating")
+        << dots.left(dots.size() - 30)
+        << QStringList{"1 response|||14:00:01||q|wait\r\n...|||cut short"};
 }
 
 void RecordReaderTest::files()
@@ -403,9 +462,9 @@ void RecordReaderTest::lineEndsAndEncodings_data()
     QTest::newRow("UTF-16 with its mark") << utf16 << typed;
     // Code lines are random characters from codes 66 to 255.
     QTest::newRow("code line starting like a UTF-16 mark")
-        << opening(QStringLiteral("011"), QStringLiteral("h"), QStringLiteral("12-07-2026"), "\xff\xfe\xe9z") + written << typed;
+        << opening(QStringLiteral("011"), QStringLiteral("011.  h"), QStringLiteral("12-07-2026"), "\xff\xfe\xe9z") + written << typed;
     QTest::newRow("code line starting like a UTF-8 mark")
-        << opening(QStringLiteral("011"), QStringLiteral("h"), QStringLiteral("12-07-2026"), "\xef\xbb\xbfz") + written << typed;
+        << opening(QStringLiteral("011"), QStringLiteral("011.  h"), QStringLiteral("12-07-2026"), "\xef\xbb\xbfz") + written << typed;
 }
 
 void RecordReaderTest::lineEndsAndEncodings()

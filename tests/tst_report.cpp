@@ -1,9 +1,12 @@
 #include "records/record_lines.h"
 #include "send_file.h"
-#include "report/class_records.h"
+#include "report/assignment_page.h"
+#include "report/class_model.h"
 #include "report/csv_table.h"
 #include "report/html_writer.h"
+#include "report/item_order.h"
 #include "report/page.h"
+#include "report/ratings.h"
 #include "report/run.h"
 #include "report/summary.h"
 #include "report/wording.h"
@@ -14,7 +17,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-using class_records::ClassRecords;
+using class_model::ClassModel;
 
 namespace {
 
@@ -23,15 +26,16 @@ QString header(const QString& number)
     return number + QStringLiteral(".  `query");
 }
 
-ClassRecords classOf(const QList<std::pair<QString, QByteArray>>& files)
+// Files named "student/file.txt", in the order of their names; a name
+// without a folder is a file of the student "class".
+ClassModel classOf(const QList<std::pair<QString, QByteArray>>& files)
 {
-    ClassRecords records;
+    class_records::ClassRecords records;
     for (const auto& [name, bytes] : files) {
-        records.files.push_back({name, QStringLiteral("/class/") + name, record_reader::read(bytes)});
-        for (const auto& entry : records.files.back().records.entries)
-            ++(entry.kind == record_reader::Kind::Response ? records.responses : records.notes);
+        const QString student = name.contains(u'/') ? name.section(u'/', 0, -2) : QStringLiteral("class");
+        records.files.push_back({name, QStringLiteral("/class/") + name, student, record_reader::read(bytes)});
     }
-    return records;
+    return class_model::build(std::move(records));
 }
 
 QString confidence(const char* rating)
@@ -39,9 +43,14 @@ QString confidence(const char* rating)
     return record_lines::confidenceLine(QString::fromUtf8(rating));
 }
 
+QString selfCritique(const char* rating)
+{
+    return record_lines::selfCritiqueLine(QString::fromUtf8(rating));
+}
+
 // Two students: ada on 011 and, after a note the next day, on 012; ben on
 // 011 only, with an opening of 012 and nothing in it.
-ClassRecords twoStudents()
+ClassModel twoStudents()
 {
     SendFile ada;
     ada.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
@@ -59,13 +68,53 @@ ClassRecords twoStudents()
     return classOf({{QStringLiteral("ada/send_1207.txt"), ada.bytes()}, {QStringLiteral("ben/send_1207.txt"), ben.bytes()}});
 }
 
-QString pageOf(const ClassRecords& records)
+const page_links::Layout layout = page_links::layoutFor(QStringLiteral("report.html"));
+
+QString pageOf(const ClassModel& model)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!page::write(records, {QStringLiteral("9.9")}, buffer))
+    if (!page::write(model, {QStringLiteral("9.9")}, layout, buffer))
         return QString();
     return QString::fromUtf8(buffer.data());
+}
+
+QString assignmentPageOf(const ClassModel& model, std::size_t index)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!assignment_page::write(model, index, {QStringLiteral("9.9")}, layout, buffer))
+        return QString();
+    return QString::fromUtf8(buffer.data());
+}
+
+QByteArray csvOf(const ClassModel& model)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    return csv_table::write(model, buffer) ? buffer.data() : QByteArray();
+}
+
+// The texts and the names of the elements of a page, which must be
+// well-formed.
+struct Parsed {
+    QString text;
+    QStringList elements;
+    QString error;
+};
+Parsed parse(const QString& html)
+{
+    Parsed parsed;
+    QXmlStreamReader xml(html);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement())
+            parsed.elements.append(xml.name().toString());
+        if (xml.isCharacters())
+            parsed.text += xml.text();
+    }
+    parsed.error = xml.hasError() ? xml.errorString() : QString();
+    return parsed;
 }
 
 }  // namespace
@@ -79,16 +128,27 @@ private slots:
     void stampSeconds();
     void timeOnTask_data();
     void timeOnTask();
-    void overviewRowsPerFileAndAssignment();
+    void studentName_data();
+    void studentName();
+    void overviewRowsPerStudentAndAssignment();
     void assignmentsInNumberOrderItemsInFirstOrder();
+    void itemOrder_data();
+    void itemOrder();
+    void pairing_data();
+    void pairing();
     void spread_data();
     void spread();
     void csvField_data();
     void csvField();
     void csvRowsOfAClass();
+    void classOfThreeStudentFolders();
+    void recordsOfAStudentWithoutMasterFile();
+    void copiesOfOneRecord_data();
+    void copiesOfOneRecord();
     void displayable_data();
     void displayable();
     void pageIsWellFormedAndEscapesEverything();
+    void longResponsesFoldAndLongRatingsWrap();
     void pageListsProblemsAndEmptyFiles();
     void pageTitleNamesTheCourse();
     void problemLinesNameFileAndLine();
@@ -115,6 +175,25 @@ void ReportTest::commonFolder()
     QFETCH(QStringList, folders);
     QFETCH(QString, common);
     QCOMPARE(inputs::commonFolder(folders), common);
+}
+
+void ReportTest::studentName_data()
+{
+    QTest::addColumn<QString>("common");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a folder per student") << "/home/t/class" << "/home/t/class/ada" << "ada";
+    QTest::newRow("deeper") << "/home/t/class" << "/home/t/class/group1/ada" << "group1/ada";
+    QTest::newRow("the shared folder is the student's") << "/home/t/class/ada" << "/home/t/class/ada" << "ada";
+    QTest::newRow("the root") << "/" << "/" << "/";
+}
+
+void ReportTest::studentName()
+{
+    QFETCH(QString, common);
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QCOMPARE(inputs::studentName(common, folder), name);
 }
 
 void ReportTest::stampSeconds_data()
@@ -151,8 +230,8 @@ void ReportTest::timeOnTask_data()
     QTest::newRow("a gap just under 30 minutes counts") << QList<qint64>{0, 1799} << 1799LL;
     QTest::newRow("a gap of 30 minutes does not") << QList<qint64>{0, 1800, 1900} << 100LL;
     QTest::newRow("same stamp twice") << QList<qint64>{60, 60} << 0LL;
-    QTest::newRow("past midnight with the date kept")
-        << QList<qint64>{day + 86100, day + 200} << 500LL;
+    QTest::newRow("past midnight, the date rolled over") << QList<qint64>{day + 86100, 2 * day + 200} << 500LL;
+    QTest::newRow("a stamp before the one before adds nothing") << QList<qint64>{day + 86100, day + 200} << 0LL;
     QTest::newRow("clock set back an hour") << QList<qint64>{7200, 3600, 3700} << 100LL;
 }
 
@@ -163,31 +242,31 @@ void ReportTest::timeOnTask()
     QCOMPARE(qlonglong(class_records::timeOnTask(std::vector<qint64>(stamps.begin(), stamps.end()))), seconds);
 }
 
-void ReportTest::overviewRowsPerFileAndAssignment()
+void ReportTest::overviewRowsPerStudentAndAssignment()
 {
-    const ClassRecords records = twoStudents();
-    const auto rows = class_records::overview(records);
+    const ClassModel model = twoStudents();
     QStringList described;
-    for (const auto& row : rows) {
-        described.append(QStringLiteral("%1 %2 r%3 n%4 %5-%6 %7s")
-                             .arg(row.file->name, row.assignment)
-                             .arg(row.responses)
-                             .arg(row.notes)
-                             .arg(row.first ? row.first->time : QStringLiteral("none"), row.last ? row.last->time : QStringLiteral("none"))
-                             .arg(row.secondsOnTask));
+    for (const auto& assignment : model.assignments) {
+        for (const auto& row : assignment.rows) {
+            described.append(QStringLiteral("%1 %2 r%3 n%4 %5-%6 %7s")
+                                 .arg(model.students[row.student].name, assignment.number)
+                                 .arg(row.responses)
+                                 .arg(row.notes)
+                                 .arg(row.first ? row.first->entry->time : QStringLiteral("none"),
+                                      row.last ? row.last->entry->time : QStringLiteral("none"))
+                                 .arg(row.secondsOnTask));
+        }
     }
     // ada: 14:00 to 14:10 counts; the note the next morning is far from both.
     // ben: the 45-minute gap does not count.
-    QCOMPARE(described, (QStringList{"ada/send_1207.txt 011 r2 n1 14:00:00-09:00:00 600s",
-                                     "ada/send_1207.txt 012 r1 n0 09:20:00-09:20:00 0s",
-                                     "ben/send_1207.txt 011 r2 n0 15:00:00-15:45:00 0s",
-                                     "ben/send_1207.txt 012 r0 n0 none-none 0s"}));
+    QCOMPARE(described, (QStringList{"ada 011 r2 n1 14:00:00-09:00:00 600s", "ben 011 r2 n0 15:00:00-15:45:00 0s",
+                                     "ada 012 r1 n0 09:20:00-09:20:00 0s", "ben 012 r0 n0 none-none 0s"}));
 }
 
 void ReportTest::assignmentsInNumberOrderItemsInFirstOrder()
 {
     SendFile late;
-    late.open(QStringLiteral("15"), header(QStringLiteral("15")), QStringLiteral("12-09-2026"))
+    late.open(QStringLiteral("101"), header(QStringLiteral("101")), QStringLiteral("12-09-2026"))
         .time(QStringLiteral("10:00:00")).respond(QStringLiteral("waves"), QStringLiteral("v = f lambda"));
     SendFile early;
     early.time(QStringLiteral("08:00:00")).respond(QString(), QStringLiteral("before any opening"))
@@ -198,21 +277,82 @@ void ReportTest::assignmentsInNumberOrderItemsInFirstOrder()
     other.open(QStringLiteral("012"), header(QStringLiteral("012")), QStringLiteral("12-08-2026"))
         .time(QStringLiteral("09:30:00")).respond(QStringLiteral("first item"), QStringLiteral("c"))
         .time(QStringLiteral("09:31:00")).respond(QStringLiteral("third item"), QStringLiteral("d"));
-    const ClassRecords records = classOf({{"a.txt", late.bytes()}, {"b.txt", early.bytes()}, {"c.txt", other.bytes()}});
+    const ClassModel model = classOf({{"a/send.txt", late.bytes()}, {"b/send.txt", early.bytes()}, {"c/send.txt", other.bytes()}});
     QStringList described;
-    for (const auto& assignment : class_records::byAssignment(records)) {
+    for (const auto& assignment : model.assignments) {
         QStringList items;
         for (const auto& item : assignment.items) {
             QStringList answers;
             for (const auto& answer : item.answers)
-                answers.append(answer.file->name + u'=' + answer.entry->text);
+                answers.append(model.students[answer.student].name + u'=' + answer.record->entry->text);
             items.append(item.text + QStringLiteral(" [") + answers.join(u' ') + u']');
         }
         described.append(assignment.number + u'|' + assignment.header + u'|' + items.join(QStringLiteral("; ")));
     }
-    QCOMPARE(described, (QStringList{"012|012.  `query|second item [b.txt=b]; first item [b.txt=a c.txt=c]; third item [c.txt=d]",
-                                     "15|15.  `query|waves [a.txt=v = f lambda]",
-                                     "|| [b.txt=before any opening]"}));
+    // b met "second item" before "first item"; the order of the bank, as
+    // far as the records tell it.
+    QCOMPARE(described, (QStringList{"012|012.  `query|second item [b=b]; first item [b=a c=c]; third item [c=d]",
+                                     "101|101.  `query|waves [a=v = f lambda]",
+                                     "|| [b=before any opening]"}));
+}
+
+void ReportTest::itemOrder_data()
+{
+    QTest::addColumn<QList<QStringList>>("runs");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("one run") << QList<QStringList>{{"a", "b", "c"}} << QStringList{"a", "b", "c"};
+    QTest::newRow("each skipped one") << QList<QStringList>{{"a", "b", "d"}, {"a", "c", "d"}} << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("an earlier item met later") << QList<QStringList>{{"b", "c"}, {"a", "b"}} << QStringList{"a", "b", "c"};
+    QTest::newRow("runs that disagree") << QList<QStringList>{{"a", "b"}, {"b", "a"}, {"c"}} << QStringList{"a", "b", "c"};
+    QTest::newRow("no runs") << QList<QStringList>{} << QStringList{};
+}
+
+void ReportTest::itemOrder()
+{
+    QFETCH(QList<QStringList>, runs);
+    QFETCH(QStringList, order);
+    std::vector<std::vector<QString>> given;
+    for (const QStringList& run : runs)
+        given.emplace_back(run.begin(), run.end());
+    const auto merged = item_order::merged(given);
+    QCOMPARE(QStringList(merged.begin(), merged.end()), order);
+}
+
+void ReportTest::pairing_data()
+{
+    // A run as its records: c confidence, s self critique, r a response
+    // without a rating, n a note.
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<QString>("pairs");  // confidence-critique indices; then the unpaired
+    QTest::newRow("question then answer") << "c s" << "0-1; 0";
+    QTest::newRow("the nearest confidence before") << "c c s" << "1-2; 0";
+    QTest::newRow("notes and plain responses between") << "c n r s" << "0-3; 0";
+    QTest::newRow("a confidence pairs once") << "c s s" << "0-1; 1";
+    QTest::newRow("critique first") << "s c s c" << "1-2; 1";
+    QTest::newRow("no critique") << "c c r" << "; 0";
+}
+
+void ReportTest::pairing()
+{
+    QFETCH(QString, run);
+    QFETCH(QString, pairs);
+    std::vector<record_reader::Entry> entries;
+    for (const QString& kind : run.split(u' ')) {
+        record_reader::Entry entry;
+        entry.kind = kind == QLatin1String("n") ? record_reader::Kind::Notes : record_reader::Kind::Response;
+        entry.ratingKind = kind == QLatin1String("c")   ? record_reader::RatingKind::Confidence
+                           : kind == QLatin1String("s") ? record_reader::RatingKind::SelfCritique
+                                                        : record_reader::RatingKind::None;
+        entries.push_back(entry);
+    }
+    std::vector<const record_reader::Entry*> pointers;
+    for (const auto& entry : entries)
+        pointers.push_back(&entry);
+    const ratings::Pairing pairing = ratings::pair(pointers);
+    QStringList found;
+    for (const auto& [c, s] : pairing.pairs)
+        found.append(QStringLiteral("%1-%2").arg(c).arg(s));
+    QCOMPARE(found.join(u' ') + QStringLiteral("; ") + QString::number(pairing.unpaired), pairs);
 }
 
 void ReportTest::spread_data()
@@ -235,14 +375,14 @@ void ReportTest::spread()
     QFETCH(QStringList, ratingLines);
     QFETCH(QString, spread);
     SendFile file;
+    int minute = 0;
     for (const QString& line : ratingLines) {
-        file.time(QStringLiteral("10:00:00")).respond(QStringLiteral("item"), QStringLiteral("text"),
-                     line == QLatin1String("-") ? std::nullopt : std::optional<QString>(line));
+        file.time(QStringLiteral("10:%1:00").arg(minute++, 2, 10, QChar(u'0')))
+            .respond(QStringLiteral("item"), QStringLiteral("text"), line == QLatin1String("-") ? std::nullopt : std::optional<QString>(line));
     }
-    file.clock(QStringLiteral("12-07-2026"), QStringLiteral("10:01:00")).note(QStringLiteral("item"), QStringLiteral("a note is no rating"));
-    const ClassRecords records = classOf({{"x.txt", file.bytes()}});
-    const auto assignments = class_records::byAssignment(records);
-    const auto found = class_records::spread(assignments.at(0).items.at(0));
+    file.clock(QStringLiteral("12-07-2026"), QStringLiteral("10:59:00")).note(QStringLiteral("item"), QStringLiteral("a note is no rating"));
+    const ClassModel model = classOf({{"x/send.txt", file.bytes()}});
+    const auto& found = model.assignments.at(0).items.at(0).spread;
     QStringList counts;
     for (const auto& count : found.counts)
         counts.append(QStringLiteral("%1x%2").arg(count.rating).arg(count.count));
@@ -265,6 +405,7 @@ void ReportTest::csvField_data()
     QTest::newRow("lone LF") << "one\ntwo" << QByteArray("\"one\ntwo\"");
     QTest::newRow("blanks kept unquoted") << "  x  " << QByteArray("  x  ");
     QTest::newRow("UTF-8") << QStringLiteral("\u0394T \u00b0C") << QByteArray("\xce\x94T \xc2\xb0" "C");
+    QTest::newRow("NUL as its picture") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << QByteArray("a\xe2\x90\x80" "b");
 }
 
 void ReportTest::csvField()
@@ -281,14 +422,169 @@ void ReportTest::csvRowsOfAClass()
         .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod, copper"), QStringLiteral("P = 12.8 W\r\n\"about\" 13 W"), confidence(" 3"))
         .clock(QStringLiteral("12-07-2026"), QStringLiteral("14:02:00")).note(QStringLiteral("rod, copper"), QStringLiteral("check k"))
         .time(QStringLiteral("14:03:00")).respond(QStringLiteral("pane"), QString());
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QVERIFY(csv_table::write(classOf({{"ada/send_1207.txt", file.bytes()}}), buffer));
-    QCOMPARE(buffer.data(), QByteArray("file,assignment,date,time,kind,item,text,rating\r\n"
-                                       "ada/send_1207.txt,011,12-07-2026,14:00:00,response,\"rod, copper\","
-                                       "\"P = 12.8 W\r\n\"\"about\"\" 13 W\", 3\r\n"
-                                       "ada/send_1207.txt,011,12-07-2026,14:02:00,notes,\"rod, copper\",check k,\r\n"
-                                       "ada/send_1207.txt,011,12-07-2026,14:03:00,response,pane,,\r\n"));
+    QCOMPARE(csvOf(classOf({{"ada/send_1207.txt", file.bytes()}})),
+             QByteArray("student,files,assignment,date,time,kind,item,text,rating\r\n"
+                        "ada,send_1207.txt,011,12-07-2026,14:00:00,response,\"rod, copper\","
+                        "\"P = 12.8 W\r\n\"\"about\"\" 13 W\", 3\r\n"
+                        "ada,send_1207.txt,011,12-07-2026,14:02:00,notes,\"rod, copper\",check k,\r\n"
+                        "ada,send_1207.txt,011,12-07-2026,14:03:00,response,pane,,\r\n"));
+}
+
+// Three students, a folder each with the master file, the send files and
+// the notes file. ada works past midnight; ben's send file holds a record
+// that his master file lacks; cara works on two days, with a self critique
+// that no confidence rating comes before.
+void ReportTest::classOfThreeStudentFolders()
+{
+    SendFile ada;
+    ada.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("23:50:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"), confidence("3"))
+        .time(QStringLiteral("23:58:00")).respond(QStringLiteral("rod answer"), QStringLiteral("forgot the area"), selfCritique("1"))
+        .time(QStringLiteral("00:02:00")).respond(QStringLiteral("pane"), QStringLiteral("0.96 W"), confidence("1"))
+        .clock(QStringLiteral("12-08-2026"), QStringLiteral("00:05:00")).note(QStringLiteral("pane"), QStringLiteral("check units"))
+        .time(QStringLiteral("00:09:00")).respond(QStringLiteral("pane answer"), QStringLiteral("OK"), selfCritique("3"));
+    const auto benRecords = [](SendFile& file, bool withPane) {
+        file.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+            .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("1.28e5 W"), confidence("2"))
+            .time(QStringLiteral("14:05:00")).respond(QStringLiteral("rod answer"), QStringLiteral("area in cm^2"), selfCritique("2"))
+            .time(QStringLiteral("14:06:00")).note(QStringLiteral("rod answer"), QStringLiteral("units!"));
+        if (withPane)
+            file.time(QStringLiteral("14:07:00")).respond(QStringLiteral("pane"), QStringLiteral("960 W"), confidence("sure"));
+        file.time(QStringLiteral("14:09:00")).respond(QStringLiteral("pane answer"), QStringLiteral("OK"), selfCritique("3"));
+    };
+    SendFile ben;
+    benRecords(ben, true);
+    SendFile benMaster;
+    benRecords(benMaster, false);
+    SendFile caraDay1;
+    caraDay1.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("10:00:00")).respond(QStringLiteral("rod answer"), QStringLiteral("fine"), selfCritique("3"))
+        .time(QStringLiteral("10:02:00")).note(QStringLiteral("rod answer"), QStringLiteral("check sign"));
+    SendFile caraDay2;
+    caraDay2.open(QStringLiteral("012"), header(QStringLiteral("012")), QStringLiteral("12-08-2026"))
+        .time(QStringLiteral("09:00:00")).respond(QStringLiteral("block"), QStringLiteral("28.9 C"), confidence("2"));
+
+    const ClassModel model = classOf({{"ada/masterFile.txt", ada.masterBytes()},
+                                      {"ada/notes_.txt", ada.notesBytes()},
+                                      {"ada/send_1207.txt", ada.bytes()},
+                                      {"ben/masterFile.txt", benMaster.masterBytes()},
+                                      {"ben/notes_.txt", ben.notesBytes()},
+                                      {"ben/send_1207.txt", ben.bytes()},
+                                      {"cara/masterFile.txt", caraDay1.masterBytes() + caraDay2.masterBytes()},
+                                      {"cara/notes_.txt", caraDay1.notesBytes() + caraDay2.notesBytes()},
+                                      {"cara/send_1207.txt", caraDay1.bytes()},
+                                      {"cara/send_1208.txt", caraDay2.bytes()}});
+    QCOMPARE(csvOf(model), QByteArray("student,files,assignment,date,time,kind,item,text,rating\r\n"
+                                      "ada,masterFile.txt; send_1207.txt,011,12-07-2026,23:50:00,response,rod,12.8 W,3\r\n"
+                                      "ada,masterFile.txt; send_1207.txt,011,12-07-2026,23:58:00,response,rod answer,forgot the area,1\r\n"
+                                      "ada,masterFile.txt; send_1207.txt,011,12-08-2026,00:02:00,response,pane,0.96 W,1\r\n"
+                                      "ada,masterFile.txt; notes_.txt; send_1207.txt,011,12-08-2026,00:05:00,notes,pane,check units,\r\n"
+                                      "ada,masterFile.txt; send_1207.txt,011,12-08-2026,00:09:00,response,pane answer,OK,3\r\n"
+                                      "ben,masterFile.txt; send_1207.txt,011,12-07-2026,14:00:00,response,rod,1.28e5 W,2\r\n"
+                                      "ben,masterFile.txt; send_1207.txt,011,12-07-2026,14:05:00,response,rod answer,area in cm^2,2\r\n"
+                                      "ben,masterFile.txt; notes_.txt; send_1207.txt,011,12-07-2026,14:06:00,notes,rod answer,units!,\r\n"
+                                      "ben,send_1207.txt,011,12-07-2026,14:07:00,response,pane,960 W,sure\r\n"
+                                      "ben,masterFile.txt; send_1207.txt,011,12-07-2026,14:09:00,response,pane answer,OK,3\r\n"
+                                      "cara,masterFile.txt; send_1207.txt,011,12-07-2026,10:00:00,response,rod answer,fine,3\r\n"
+                                      "cara,masterFile.txt; notes_.txt; send_1207.txt,011,12-07-2026,10:02:00,notes,rod answer,check sign,\r\n"
+                                      "cara,masterFile.txt; send_1208.txt,012,12-08-2026,09:00:00,response,block,28.9 C,2\r\n"));
+
+    QStringList merged;
+    for (const auto& student : model.students)
+        merged.append(QStringLiteral("%1: %2 records, %3 in several files").arg(student.name).arg(student.merged.records.size()).arg(student.inSeveralFiles));
+    QCOMPARE(merged, (QStringList{"ada: 5 records, 5 in several files", "ben: 5 records, 4 in several files",
+                                  "cara: 3 records, 3 in several files"}));
+    QStringList missing;
+    for (const auto& problem : model.problems)
+        missing.append(QStringLiteral("%1:%2: %3").arg(problem.name).arg(problem.line).arg(problem.message));
+    QCOMPARE(missing, (QStringList{"ben/send_1207.txt:28: the record here is not in the student's master file ben/masterFile.txt"}));
+
+    const auto& a011 = model.assignments.at(0);
+    QCOMPARE(a011.number, QStringLiteral("011"));
+    QCOMPARE(a011.calibration.counts,
+             (std::array<std::array<int, 4>, 4>{{{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 0}, {0, 1, 0, 0}}}));
+    QCOMPARE(a011.calibration.offScale, 1);
+    QCOMPARE(a011.calibration.unpaired, 1);
+    QStringList items;
+    for (const auto& item : a011.items)
+        items.append(QStringLiteral("%1 %2/%3").arg(item.text).arg(item.confidentCritiqued).arg(item.pairs));
+    QCOMPARE(items, (QStringList{"rod 2/2", "rod answer 0/0", "pane 0/1", "pane answer 0/0"}));
+    QStringList shares;
+    for (const auto& row : a011.rows) {
+        shares.append(QStringLiteral("%1 %2/%3 %4/%5 %6s")
+                          .arg(model.students[row.student].name)
+                          .arg(row.shares.confidentCritiqued)
+                          .arg(row.shares.confident)
+                          .arg(row.shares.unconfidentSound)
+                          .arg(row.shares.unconfident)
+                          .arg(row.secondsOnTask));
+    }
+    // ada: 23:50, 23:58, 00:02, 00:05 and 00:09 make 19 minutes.
+    QCOMPARE(shares, (QStringList{"ada 1/1 1/1 1140s", "ben 1/1 0/0 540s", "cara 0/0 0/0 120s"}));
+    QCOMPARE(a011.rows.at(0).cells.at(1).answers.size(), std::size_t(1));
+    QCOMPARE(a011.rows.at(2).cells.at(0).answers.size(), std::size_t(0));
+}
+
+// The send files of two days and the notes file: the days in order, each
+// note in its place, nothing listed as missing.
+void ReportTest::recordsOfAStudentWithoutMasterFile()
+{
+    SendFile day1;
+    day1.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"));
+    SendFile day2;
+    day2.open(QStringLiteral("012"), header(QStringLiteral("012")), QStringLiteral("12-08-2026"))
+        .time(QStringLiteral("09:00:00")).note(QStringLiteral("block"), QStringLiteral("first thoughts"))
+        .time(QStringLiteral("09:05:00")).respond(QStringLiteral("block"), QStringLiteral("28.9 C"))
+        .time(QStringLiteral("09:07:00")).note(QStringLiteral("block"), QStringLiteral("check"));
+    const ClassModel model = classOf({{"ada/notes_.txt", day1.notesBytes() + day2.notesBytes()},
+                                      {"ada/send_1207.txt", day1.bytes()},
+                                      {"ada/send_1208.txt", day2.bytes()}});
+    QStringList found;
+    for (const auto& record : model.students.at(0).merged.records)
+        found.append(record.assignment + u' ' + record.entry->time + u' ' + QString::number(record.copies.size()));
+    QCOMPARE(found, (QStringList{"011 14:00:00 1", "012 09:00:00 2", "012 09:05:00 1", "012 09:07:00 2"}));
+    QVERIFY(model.problems.empty());
+}
+
+void ReportTest::copiesOfOneRecord_data()
+{
+    QTest::addColumn<QString>("sendTime");
+    QTest::addColumn<QString>("sendText");
+    QTest::addColumn<bool>("cutShort");
+    QTest::addColumn<QString>("records");  // time and files of each merged record
+    QTest::newRow("the same") << "14:00:00" << "12.8 W" << false << "14:00:00 masterFile.txt; send_1207.txt";
+    QTest::newRow("a second apart") << "14:00:01" << "12.8 W" << false << "14:00:00 masterFile.txt; send_1207.txt";
+    QTest::newRow("three seconds apart") << "14:00:03" << "12.8 W" << false
+                                         << "14:00:00 masterFile.txt, 14:00:03 send_1207.txt";
+    QTest::newRow("another text") << "14:00:00" << "12.9 W" << false << "14:00:00 masterFile.txt, 14:00:00 send_1207.txt";
+    QTest::newRow("a copy cut short") << "14:00:00" << "12.8 W" << true << "14:00:00 masterFile.txt; send_1207.txt";
+}
+
+void ReportTest::copiesOfOneRecord()
+{
+    QFETCH(QString, sendTime);
+    QFETCH(QString, sendText);
+    QFETCH(bool, cutShort);
+    QFETCH(QString, records);
+    SendFile master;
+    master.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"), confidence("2"));
+    SendFile send;
+    send.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(sendTime).respond(QStringLiteral("rod"), sendText, confidence("2"));
+    const QByteArray sendBytes = cutShort ? send.bytes().left(send.bytes().indexOf("12.8") + 3) : send.bytes();
+    const ClassModel model = classOf({{"ada/masterFile.txt", master.masterBytes()}, {"ada/send_1207.txt", sendBytes}});
+    QStringList found;
+    for (const auto& record : model.students.at(0).merged.records) {
+        QStringList files;
+        for (const auto& copy : record.copies)
+            files.append(model.students.at(0).files[copy.file]->name.section(u'/', 1));
+        found.append(record.entry->time + u' ' + files.join(QStringLiteral("; ")));
+    }
+    QCOMPARE(found.join(QStringLiteral(", ")), records);
+    // The whole copy is the one shown.
+    QVERIFY(!model.students.at(0).merged.records.front().entry->cutShort);
 }
 
 void ReportTest::displayable_data()
@@ -302,6 +598,7 @@ void ReportTest::displayable_data()
     QTest::newRow("controls shown") << QStringLiteral("a") + QChar(0) + QChar(0x1b) + QChar(0x7f)
                                     << QStringLiteral("a\u2400\u241b\u2421");
     QTest::newRow("noncharacters") << QStringLiteral("\uffff\ufffe") << QStringLiteral("\ufffd\ufffd");
+    QTest::newRow("C1 controls") << QStringLiteral("a\u0080\u0085\u009f\u00a0") << QStringLiteral("a\ufffd\ufffd\ufffd\u00a0");
 }
 
 void ReportTest::displayable()
@@ -313,57 +610,85 @@ void ReportTest::displayable()
 
 void ReportTest::pageIsWellFormedAndEscapesEverything()
 {
-    const QString hostile = QStringLiteral("<script>alert(1)</script> & <b>bold</b> \"q\"") + QChar(0x01);
+    const QString hostile = QStringLiteral("<script>alert(1)</script> & <b>bold</b> \"q\"") + QChar(0x01) + QChar(0x85);
     SendFile file;
     file.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
         .time(QStringLiteral("14:00:00")).respond(QStringLiteral("<img src=x onerror=alert(2)>"), hostile, confidence("<i>3</i>"))
-        .clock(QStringLiteral("12-07-2026"), QStringLiteral("14:01:00")).note(QStringLiteral("item"), QStringLiteral("</td></tr></table>"));
-    const QString html = pageOf(classOf({{"<evil>/send.txt", file.bytes()}}));
-    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html><html lang=\"en\">")));
-
-    QXmlStreamReader xml(html);
-    QStringList texts;
-    QStringList elements;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement())
-            elements.append(xml.name().toString());
-        if (xml.isCharacters())
-            texts.append(xml.text().toString());
+        .clock(QStringLiteral("12-07-2026"), QStringLiteral("14:01:00")).note(QStringLiteral("item"), QStringLiteral("</td></tr></table>"))
+        .time(QStringLiteral("14:02:00")).respond(QStringLiteral("a{}b"), QString(), selfCritique("2"));
+    const ClassModel model = classOf({{"<evil>/send.txt", file.bytes()}});
+    const QString page = pageOf(model);
+    const QString assignment = assignmentPageOf(model, 0);
+    for (const QString& html : {page, assignment}) {
+        QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html><html lang=\"en\">")));
+        const Parsed parsed = parse(html);
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        QVERIFY(parsed.text.contains(QStringLiteral("<evil>")));
+        for (const char* forbidden : {"script", "img", "b", "i", "evil", "iframe", "link"})
+            QVERIFY2(!parsed.elements.contains(QLatin1String(forbidden)), forbidden);
+        // Nothing fetched, and no element that HTML would leave open.
+        QVERIFY(!html.contains(QLatin1String("src=\"")));
+        QVERIFY(!html.contains(QLatin1String("url(")));
+        static const QRegularExpression selfClosed(QStringLiteral("<(?!meta |rect |col |wbr/)[a-z]+[^<>]*/>"));
+        QVERIFY2(!selfClosed.match(html).hasMatch(), qPrintable(selfClosed.match(html).captured()));
+        // The style sheet is raw text: an escape in it would reach the browser as is.
+        const QString style = html.section(QStringLiteral("<style>"), 1).section(QStringLiteral("</style>"), 0, 0);
+        QVERIFY(!style.isEmpty());
+        QVERIFY(!style.contains(u'&'));
     }
-    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-    const QString allText = texts.join(QString());
-    QVERIFY(allText.contains(HtmlWriter::displayable(hostile)));
-    QVERIFY(allText.contains(QStringLiteral("<img src=x onerror=alert(2)>")));
-    QVERIFY(allText.contains(QStringLiteral("</td></tr></table>")));
-    QVERIFY(allText.contains(QStringLiteral("<evil>/send.txt")));
-    for (const char* forbidden : {"script", "img", "b", "i", "evil", "iframe", "link"})
-        QVERIFY2(!elements.contains(QLatin1String(forbidden)), forbidden);
+    const Parsed parsed = parse(assignment);
+    QVERIFY(parsed.text.contains(HtmlWriter::displayable(hostile)));
+    QVERIFY(!parsed.text.contains(QChar(0x85)));
+    QVERIFY(parsed.text.contains(QStringLiteral("<img src=x onerror=alert(2)>")));
+    QVERIFY(parsed.text.contains(QStringLiteral("</td></tr></table>")));
+    QVERIFY(parsed.text.contains(QStringLiteral("a\nb")));
+    QVERIFY(parsed.text.contains(QStringLiteral("(empty)")));
+    // The page links to the assignment's page beside it, whose grid links to
+    // each record and back to the page.
+    QVERIFY(page.contains(QLatin1String("href=\"report-files/a1.html\"")));
+    QVERIFY(assignment.contains(QLatin1String("href=\"../report.html\"")));
+    for (int anchor = 1; anchor <= 3; ++anchor) {
+        QVERIFY(assignment.contains(QStringLiteral("href=\"#r%1\"").arg(anchor)));
+        QVERIFY(assignment.contains(QStringLiteral("id=\"r%1\"").arg(anchor)));
+    }
+}
 
-    // Nothing fetched, and no element that HTML would leave open.
-    QVERIFY(!html.contains(QLatin1String("src=\"")));
-    QVERIFY(!html.contains(QLatin1String("url(")));
-    static const QRegularExpression selfClosed(QStringLiteral("<(?!meta |rect |col |wbr/)[a-z]+[^<>]*/>"));
-    QVERIFY2(!selfClosed.match(html).hasMatch(), qPrintable(selfClosed.match(html).captured()));
-    // The style sheet is raw text: an escape in it would reach the browser as is.
-    const QString style = html.section(QStringLiteral("<style>"), 1).section(QStringLiteral("</style>"), 0, 0);
-    QVERIFY(!style.isEmpty());
-    QVERIFY(!style.contains(u'&'));
+void ReportTest::longResponsesFoldAndLongRatingsWrap()
+{
+    SendFile file;
+    QStringList lines;
+    for (int i = 1; i <= 40; ++i)
+        lines.append(QStringLiteral("line %1 of the derivation").arg(i));
+    file.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), lines.join(QStringLiteral("\r\n")), confidence("pretty sure about this one"))
+        .time(QStringLiteral("14:01:00")).respond(QStringLiteral("pane"), QStringLiteral("short"), confidence("2"));
+    const QString html = assignmentPageOf(classOf({{"ada/send.txt", file.bytes()}}), 0);
+    QCOMPARE(html.count(QLatin1String("<details class=\"long\">")), 1);
+    QVERIFY(html.contains(QLatin1String("show all 40 lines")));
+    QVERIFY(html.contains(QLatin1String("line 40 of the derivation")));
+    // The grid shows the start of a rating that is no number; the answer
+    // rows show it whole, in a chip that wraps.
+    QVERIFY(html.contains(QStringLiteral("class=\"chip\" href=\"#r1\">pre\u2026</a>")));
+    QVERIFY(html.contains(QLatin1String("class=\"chip other\" title=\"confidence\">pretty sure about this one</span>")));
 }
 
 void ReportTest::pageListsProblemsAndEmptyFiles()
 {
-    ClassRecords records = twoStudents();
-    records.files.push_back({"carl/send_1207.txt", "/class/carl/send_1207.txt", record_reader::read(QByteArray())});
-    records.files.push_back({"dora/send_1207.txt", "/class/dora/send_1207.txt", record_reader::read("Hello,\r\nsee below\r\n")});
+    SendFile ada;
+    ada.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"))
+        .time(QStringLiteral("14:00:00")).respond(QStringLiteral("rod"), QStringLiteral("12.8 W"));
+    class_records::ClassRecords records;
+    records.files.push_back({"ada/send_1207.txt", "/class/ada/send_1207.txt", "ada", record_reader::read(ada.bytes())});
+    records.files.push_back({"carl/send_1207.txt", "/class/carl/send_1207.txt", "carl", record_reader::read(QByteArray())});
+    records.files.push_back({"dora/send_1207.txt", "/class/dora/send_1207.txt", "dora", record_reader::read("Hello,\r\nsee below\r\n")});
     records.unread.push_back({"/class/eve/send_1207.txt", "eve/send_1207.txt", "Permission denied"});
-    const QString html = pageOf(records);
+    const QString html = pageOf(class_model::build(std::move(records)));
+    QVERIFY(html.contains(QLatin1String("1 student \u00b7 3 files")) || html.contains(QStringLiteral("1 student \u00b7 3 files")));
     QVERIFY(html.contains(QLatin1String("Not everything could be read: 2 problems")));
     QVERIFY(html.contains(QLatin1String("<td class=\"file\">eve/<wbr/>send_1207.txt</td><td class=\"n\"></td><td>cannot be read: Permission denied</td>")));
     QVERIFY(html.contains(QLatin1String("lines 1 to 2 belong to no record, starting <span class=\"excerpt\">Hello,</span>")));
     QVERIFY(html.contains(QLatin1String("<td class=\"file\">carl/<wbr/>send_1207.txt</td><td>empty</td>")));
     QVERIFY(html.contains(QLatin1String("<td class=\"file\">dora/<wbr/>send_1207.txt</td><td>2 lines, none of them a record</td>")));
-    QCOMPARE(html.count(QLatin1String("<article class=\"item\">")), 4);  // rod, rod answer, pane; block
 }
 
 void ReportTest::pageTitleNamesTheCourse()
@@ -371,21 +696,21 @@ void ReportTest::pageTitleNamesTheCourse()
     SendFile whole;
     whole.open(QStringLiteral("011"), header(QStringLiteral("011")), QStringLiteral("12-07-2026"));
     const QByteArray cut = whole.bytes().left(whole.bytes().indexOf("Physics"));
-    QVERIFY(pageOf(classOf({{"a.txt", cut}, {"b.txt", whole.bytes()}}))
+    QVERIFY(pageOf(classOf({{"a/send.txt", cut}, {"b/send.txt", whole.bytes()}}))
                 .contains(QStringLiteral("<title>Record report \u2014 Physics II</title>")));
-    QVERIFY(pageOf(classOf({{"a.txt", cut}})).contains(QLatin1String("<title>Record report</title>")));
+    QVERIFY(pageOf(classOf({{"a/send.txt", cut}})).contains(QLatin1String("<title>Record report</title>")));
 }
 
 void ReportTest::problemLinesNameFileAndLine()
 {
-    ClassRecords records;
     SendFile cut;
     cut.time(QStringLiteral("10:00:00")).respond(QStringLiteral("item"), QStringLiteral("whole"))
         .time(QStringLiteral("10:01:00")).respond(QStringLiteral("item"), QStringLiteral("cut"));
     const QByteArray bytes = "stray\r\n" + cut.bytes().left(cut.bytes().size() - 40);
-    records.files.push_back({"ada/send.txt", "class/ada/send.txt", record_reader::read(bytes)});
+    class_records::ClassRecords records;
+    records.files.push_back({"ada/send.txt", "class/ada/send.txt", "ada", record_reader::read(bytes)});
     records.unread.push_back({"class/ben", "ben", "Permission denied"});
-    QCOMPARE(summary::problemLines(records),
+    QCOMPARE(summary::problemLines(class_model::build(std::move(records))),
              (QStringList{"class/ada/send.txt:1: line 1 belongs to no record",
                           "class/ada/send.txt:9: the response here is cut short: its closing rule is missing",
                           "class/ben: cannot be read: Permission denied"}));
@@ -394,9 +719,9 @@ void ReportTest::problemLinesNameFileAndLine()
 void ReportTest::summaryCountsPerAssignment()
 {
     QCOMPARE(summary::text(twoStudents()),
-             QStringLiteral("Read 2 files: 5 responses and 1 note.\n"
-                            "Assignment 011: 2 files, 4 responses, 1 note, 10 min on task in all\n"
-                            "Assignment 012: 2 files, 1 response, 0 notes, 0 min on task in all\n"));
+             QStringLiteral("Read 2 files of 2 students: 5 responses and 1 note.\n"
+                            "Assignment 011: 2 students, 4 responses, 1 note, 10 min on task in all\n"
+                            "Assignment 012: 2 students, 1 response, 0 notes, 0 min on task in all\n"));
 }
 
 void ReportTest::duration_data()
@@ -422,7 +747,7 @@ void ReportTest::runStatuses_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    QTest::newRow("summary") << QStringList{"%D"} << 0 << "Read 1 file: 1 response and 0 notes." << "";
+    QTest::newRow("summary") << QStringList{"%D"} << 0 << "Read 1 file of 1 student: 1 response and 0 notes." << "";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "physics-drill-report" << "";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--csv <RECORDS.csv>" << "";
     QTest::newRow("help with Qt's options") << QStringList{"--help-all"} << 0 << "PATH..." << "";
@@ -437,6 +762,8 @@ void ReportTest::runStatuses_data()
                                             << "cannot write";
     QTest::newRow("spreadsheet cannot be written") << QStringList{"--csv", "%D/no/such/r.csv", "%D"} << 1 << "" << "cannot write";
     QTest::newRow("both written, nothing printed") << QStringList{"-o", "%D/r.html", "--csv", "%D/r.csv", "%D"} << 0 << "" << "";
+    QTest::newRow("page and spreadsheet on one file") << QStringList{"-o", "%D/r.html", "--csv", "%D/sub/../r.html", "%D"} << 2 << ""
+                                                      << "cannot both be written to";
 }
 
 void ReportTest::runStatuses()
@@ -468,8 +795,11 @@ void ReportTest::runStatuses()
     QVERIFY2(err.isEmpty() ? errText.isEmpty() : errText.contains(err), qPrintable(errText));
     if (status == 0 && args.contains(QStringLiteral("-o"))) {
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("r.html"))));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("r-files/a1.html"))));
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("r.csv"))));
     }
+    if (status == 2)
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("r.html"))));
 }
 
 QTEST_GUILESS_MAIN(ReportTest)

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,6 +111,7 @@ enum class Setup {
     DeviceGiven,
     DanglingLink,
     LinkLoop,
+    NotUtf8Names,
 };
 
 }  // namespace
@@ -149,21 +151,24 @@ void ReportProgramTest::pageAndSpreadsheetOfAClass()
     QVERIFY(csvFile.open(QIODevice::ReadOnly));
     const QList<QStringList> rows = parseCsv(QString::fromUtf8(csvFile.readAll()));
     const QList<QStringList> expected = {
-        {"file", "assignment", "date", "time", "kind", "item", "text", "rating"},
-        {"ada/send_1207.txt", "011", "12-07-2026", "14:05:09", "response", "rod", "P = 12.8 W", "3"},
-        {"ada/send_1207.txt", "011", "12-07-2026", "14:09:40", "response", "block, water", multi, ""},
-        {"ben/send_1208.txt", "011", "12-08-2026", "09:00:00", "notes", "rod", script, ""},
-        {"ben/send_1208.txt", "011", "12-08-2026", "09:03:00", "response", "rod", "1.28 x 10^5 W", "1"},
+        {"student", "files", "assignment", "date", "time", "kind", "item", "text", "rating"},
+        {"ada", "send_1207.txt", "011", "12-07-2026", "14:05:09", "response", "rod", "P = 12.8 W", "3"},
+        {"ada", "send_1207.txt", "011", "12-07-2026", "14:09:40", "response", "block, water", multi, ""},
+        {"ben", "send_1208.txt", "011", "12-08-2026", "09:00:00", "notes", "rod", script, ""},
+        {"ben", "send_1208.txt", "011", "12-08-2026", "09:03:00", "response", "rod", "1.28 x 10^5 W", "1"},
     };
     QCOMPARE(rows, expected);
 
-    QFile pageFile(page);
+    QFile pageFile(folder.filePath(QStringLiteral("report-files/a1.html")));
     QVERIFY(pageFile.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(pageFile.readAll());
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert('graded')&lt;/script&gt;")));
     QVERIFY(!html.contains(QLatin1String("<script"), Qt::CaseInsensitive));
     QVERIFY(html.contains(QStringLiteral("Q = m c \u0394T")));
     QVERIFY(html.endsWith(QLatin1String("</html>")));
+    QFile first(page);
+    QVERIFY(first.open(QIODevice::ReadOnly));
+    QVERIFY(first.readAll().contains("href=\"report-files/a1.html\""));
 }
 
 void ReportProgramTest::badInput_data()
@@ -173,27 +178,30 @@ void ReportProgramTest::badInput_data()
     QTest::addColumn<QString>("out");  // in the summary
     QTest::addColumn<QString>("err");  // in the problems; %D is the folder
     QTest::addColumn<bool>("needsNonRoot");
-    QTest::newRow("empty file") << Setup::EmptyFile << 0 << "Read 2 files: 1 response" << "" << false;
-    QTest::newRow("binary file") << Setup::BinaryFile << 0 << "Read 2 files: 1 response"
+    QTest::newRow("empty file") << Setup::EmptyFile << 0 << "Read 2 files of 1 student: 1 response" << "" << false;
+    QTest::newRow("binary file") << Setup::BinaryFile << 0 << "Read 2 files of 1 student: 1 response"
                                  << "%D/binary.txt:1: lines 1 to " << false;
-    QTest::newRow("a single 100 MB line") << Setup::HugeLine << 0 << "Read 2 files: 1 response"
+    QTest::newRow("a single 100 MB line") << Setup::HugeLine << 0 << "Read 2 files of 1 student: 1 response"
                                           << "%D/huge.txt:1: line 1 belongs to no record" << false;
-    QTest::newRow("records cut in the middle") << Setup::CutRecords << 0 << "Read 2 files: 4 responses"
+    QTest::newRow("records cut in the middle") << Setup::CutRecords << 0 << "Read 2 files of 1 student: 3 responses"
                                                << "%D/cut.txt:14: the response here is cut short" << false;
-    QTest::newRow("a folder of 10,000 files") << Setup::ManyFiles << 0 << "Read 10001 files: 10001 responses" << "" << false;
-    QTest::newRow("unreadable file") << Setup::UnreadableFile << 0 << "Read 1 file: 1 response"
+    QTest::newRow("a folder of 10,000 files") << Setup::ManyFiles << 0 << "Read 10001 files of 2 students: 2 responses" << "" << false;
+    QTest::newRow("unreadable file") << Setup::UnreadableFile << 0 << "Read 1 file of 1 student: 1 response"
                                      << "%D/locked.txt: cannot be read: Permission denied" << true;
-    QTest::newRow("unreadable folder") << Setup::UnreadableFolder << 0 << "Read 1 file: 1 response"
+    QTest::newRow("unreadable folder") << Setup::UnreadableFolder << 0 << "Read 1 file of 1 student: 1 response"
                                        << "%D/locked: cannot be read: Permission denied" << true;
-    QTest::newRow("named pipe in the folder") << Setup::PipeInFolder << 0 << "Read 1 file: 1 response"
+    QTest::newRow("named pipe in the folder") << Setup::PipeInFolder << 0 << "Read 1 file of 1 student: 1 response"
                                               << "%D/pipe.txt: cannot be read: not a plain file" << false;
-    QTest::newRow("named pipe given") << Setup::PipeGiven << 0 << "Read 1 file: 1 response"
+    QTest::newRow("named pipe given") << Setup::PipeGiven << 0 << "Read 1 file of 1 student: 1 response"
                                       << "%D/fifo: cannot be read: not a plain file" << false;
-    QTest::newRow("device given") << Setup::DeviceGiven << 0 << "Read 1 file: 1 response"
+    QTest::newRow("device given") << Setup::DeviceGiven << 0 << "Read 1 file of 1 student: 1 response"
                                   << "/dev/zero: cannot be read: not a plain file" << false;
-    QTest::newRow("link to nothing") << Setup::DanglingLink << 0 << "Read 1 file: 1 response"
+    QTest::newRow("link to nothing") << Setup::DanglingLink << 0 << "Read 1 file of 1 student: 1 response"
                                      << "%D/gone.txt: cannot be read: No such file or directory" << false;
-    QTest::newRow("link back up the tree") << Setup::LinkLoop << 0 << "Read 1 file: 1 response" << "" << false;
+    QTest::newRow("link back up the tree") << Setup::LinkLoop << 0 << "Read 1 file of 1 student: 1 response" << "" << false;
+    QTest::newRow("names that are not UTF-8") << Setup::NotUtf8Names << 0 << "Read 2 files of 2 students: 3 responses"
+                                              << QString::fromUtf8("%D/\xc3\xa9l\xc3\xa8ve/send_\xc3\xa9t\xc3\xa9.txt:1: line 1 belongs to no record")
+                                              << false;
 }
 
 // Whatever else is in the folder, the readable file is reported, nothing
@@ -229,7 +237,8 @@ void ReportProgramTest::badInput()
         break;
     case Setup::CutRecords: {
         // An opening and a response, the same response cut inside its
-        // closing rule, and the response once more.
+        // closing rule, and the response once more; the first is the one
+        // of good.txt, a file of the same student.
         const QByteArray whole = goodFile().bytes();
         const QByteArray response = whole.mid(whole.indexOf("......!!"));
         writeBytes(folder + QStringLiteral("/cut.txt"), whole + response.left(response.size() - 20) + "\r\n" + response);
@@ -265,6 +274,20 @@ void ReportProgramTest::badInput()
     case Setup::LinkLoop:
         QVERIFY(QFile::link(folder, folder + QStringLiteral("/again")));
         break;
+    case Setup::NotUtf8Names: {
+        // A folder and a file named in Latin-1, as an old system or a zip
+        // file may name them.
+        SendFile other = goodFile();
+        other.clock(QStringLiteral("12-07-2026"), QStringLiteral("14:06:00")).respond(QStringLiteral("pane"), QStringLiteral("0.96 W"));
+        const QByteArray student = QFile::encodeName(folder) + "/\xe9l\xe8ve";
+        QVERIFY(::mkdir(student.constData(), 0700) == 0);
+        const int fd = ::open((student + "/send_\xe9t\xe9.txt").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0);
+        const QByteArray bytes = "stray\r\n" + other.bytes();
+        QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
+        ::close(fd);
+        break;
+    }
     }
 
     const Run run = runReport(QStringList{folder} + extra);

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "report/class_records.h"
+#include "report/ratings.h"
+#include "report/student_records.h"
+
+#include <QString>
+
+#include <vector>
+
+// A whole class computed once: students with their merged records,
+// assignments with their items, the grid of students by items, the
+// calibration of the ratings, and what could not be read. The page, the
+// assignment pages, the summary and the spreadsheet only render it.
+namespace class_model {
+
+struct Student {
+    QString name;
+    std::vector<const class_records::StudentFile*> files;  // in the order of their names
+    student_records::Merged merged;
+    int responses = 0;
+    int notes = 0;
+    int inSeveralFiles = 0;  // records that more than one file holds
+    // Over all assignments:
+    std::vector<QString> assignments;  // in the order of their numbers
+    const student_records::Record* first = nullptr;
+    const student_records::Record* last = nullptr;
+    qint64 secondsOnTask = 0;
+    ratings::Shares shares;
+};
+
+// A student's record under an item of an assignment.
+struct Answer {
+    std::size_t student = 0;
+    const student_records::Record* record = nullptr;
+    int anchor = 0;  // numbers the answers of an assignment in page order
+};
+
+struct Item {
+    QString text;  // as the bank holds it; empty for records before any item
+    std::vector<Answer> answers;  // student by student, each in run order
+    int responses = 0;
+    int notes = 0;
+    ratings::Spread spread;
+    int pairs = 0;               // its confidence ratings paired with a self critique
+    int confidentCritiqued = 0;  // of those, confident answers that needed critique
+};
+
+// A student's answers to one item: indices into the item's answers.
+struct Cell {
+    std::vector<std::size_t> answers;
+};
+
+// One student's work on one assignment.
+struct Row {
+    std::size_t student = 0;
+    int responses = 0;
+    int notes = 0;
+    const student_records::Record* first = nullptr;
+    const student_records::Record* last = nullptr;
+    qint64 secondsOnTask = 0;
+    std::vector<Cell> cells;  // one per item of the assignment
+    ratings::Shares shares;
+};
+
+struct Assignment {
+    QString number;  // empty for records before any opening
+    QString header;
+    std::vector<Item> items;  // in the order of the bank as the records show it
+    std::vector<Row> rows;    // in the order of the students' names
+    ratings::Table calibration;
+    int responses = 0;
+    int notes = 0;
+    qint64 secondsOnTask = 0;
+};
+
+// Whatever could not be read, or only in part, or looks copied: whole files
+// and folders (line 0), lines that belong to no record, records cut short,
+// records that a master file lacks.
+struct Problem {
+    QString name;
+    QString path;
+    qsizetype line = 0;
+    QString message;
+    QString excerpt;
+};
+
+struct ClassModel {
+    class_records::ClassRecords source;  // holds the records that the rest points to
+    QString course;                      // the course that most openings name
+    std::vector<Student> students;       // holding records, in the order of their names
+    std::vector<Assignment> assignments; // in the order of their numbers; records of no assignment last
+    std::vector<Problem> problems;       // file by file in the order of their names, each in line order
+    std::vector<const class_records::StudentFile*> emptyFiles;
+    qsizetype responses = 0;
+    qsizetype notes = 0;
+
+    ClassModel() = default;
+    ClassModel(ClassModel&&) = default;
+    ClassModel& operator=(ClassModel&&) = default;
+    ClassModel(const ClassModel&) = delete;
+    ClassModel& operator=(const ClassModel&) = delete;
+};
+
+ClassModel build(class_records::ClassRecords source);
+
+// Numbers first, in order of value, then other texts; empty last.
+bool assignmentBefore(const QString& a, const QString& b);
+
+}  // namespace class_model

@@ -1,0 +1,291 @@
+#include "report/page_parts.h"
+
+#include "report/page_style.h"
+#include "report/wording.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace page_parts {
+
+using class_model::Assignment;
+using class_model::ClassModel;
+using record_reader::Entry;
+using record_reader::Kind;
+using record_reader::RatingKind;
+
+namespace {
+
+// How much of a rating that is not on the scale a chip shows.
+constexpr qsizetype chipLength = 3;
+// How many of the items most often answered with confidence yet needing
+// critique the calibration names.
+constexpr std::size_t flaggedItems = 10;
+constexpr qsizetype captionLength = 90;
+
+QString anchor(const QString& page, const QString& id)
+{
+    return page + u'#' + id;
+}
+
+}  // namespace
+
+void writeHead(HtmlWriter& html, const QString& title)
+{
+    html.open("head");
+    html.shape("meta", {{"charset", QStringLiteral("utf-8")}});
+    html.shape("meta", {{"name", QStringLiteral("viewport")}, {"content", QStringLiteral("width=device-width, initial-scale=1")}});
+    html.element("title", title);
+    html.open("style");
+    html.verbatim(QString::fromLatin1(page_style::styleSheet));
+    html.close();
+    html.close();
+}
+
+QString title(const ClassModel& model)
+{
+    return model.course.isEmpty() ? QStringLiteral("Record report") : QStringLiteral("Record report \u2014 ") + model.course;
+}
+
+void writeName(HtmlWriter& html, const QString& name)
+{
+    const QStringList parts = name.split(u'/');
+    for (qsizetype p = 0; p < parts.size(); ++p) {
+        html.text(p + 1 < parts.size() ? parts[p] + u'/' : parts[p]);
+        if (p + 1 < parts.size())
+            html.shape("wbr", {});
+    }
+}
+
+void writeChip(HtmlWriter& html, const Entry& entry, const QString& href)
+{
+    QString label;
+    QString classes = QStringLiteral("chip");
+    if (entry.kind == Kind::Notes) {
+        label = QStringLiteral("n");
+        classes += QStringLiteral(" note");
+    } else if (entry.ratingKind == RatingKind::None) {
+        label = QStringLiteral("\u2713");
+    } else if (const auto value = ratings::scaleValue(entry.rating)) {
+        label = QString::number(*value);
+        classes += QStringLiteral(" r%1").arg(*value);
+    } else {
+        const QString rating = entry.rating.trimmed();
+        label = rating.isEmpty() ? QStringLiteral("\u2013")
+                                 : rating.size() > chipLength ? rating.left(chipLength) + u'\u2026' : rating;
+    }
+    if (entry.ratingKind == RatingKind::SelfCritique)
+        classes += QStringLiteral(" sc");
+    if (href.isEmpty())
+        html.element("span", label, {{"class", classes}});
+    else
+        html.element("a", label, {{"class", classes}, {"href", href}});
+}
+
+QString itemCaption(const QString& item, qsizetype length)
+{
+    QString line = item.simplified();
+    if (line.isEmpty())
+        return QStringLiteral("(before any item)");
+    return line.size() > length ? line.left(length) + u'\u2026' : line;
+}
+
+void writeGrid(HtmlWriter& html, const ClassModel& model, const Assignment& assignment)
+{
+    if (assignment.items.empty()) {
+        html.element("p", QStringLiteral("Opened, with no response or note yet."), {{"class", QStringLiteral("noitem")}});
+        return;
+    }
+    html.open("div", {{"class", QStringLiteral("gridwrap")}});
+    html.open("table", {{"class", QStringLiteral("grid")}});
+    html.open("thead");
+    html.open("tr");
+    html.element("th", QStringLiteral("Student"));
+    for (std::size_t i = 0; i < assignment.items.size(); ++i) {
+        html.open("th", {{"title", itemCaption(assignment.items[i].text, captionLength)}});
+        html.element("a", QString::number(i + 1), {{"href", QStringLiteral("#i%1").arg(i + 1)}});
+        html.close();
+    }
+    html.close();
+    html.close();
+    html.open("tbody");
+    for (const auto& row : assignment.rows) {
+        html.open("tr");
+        html.open("th");
+        writeName(html, model.students[row.student].name);
+        html.close();
+        for (std::size_t i = 0; i < row.cells.size(); ++i) {
+            html.open("td");
+            for (const std::size_t a : row.cells[i].answers) {
+                const auto& answer = assignment.items[i].answers[a];
+                writeChip(html, *answer.record->entry, QStringLiteral("#r%1").arg(answer.anchor));
+            }
+            html.close();
+        }
+        html.close();
+    }
+    html.close();
+    html.close();
+    html.close();
+    html.element("p", QStringLiteral("Each column is an item, numbered as below; each chip a record, a link to it: "
+                                     "round for a confidence rating, square for a self critique, shaded from 0 (light) to 3 (dark); "
+                                     "\u2713 a response without a rating, n a note. An empty cell: no record."),
+                 {{"class", QStringLiteral("legend")}});
+}
+
+void writeHeadings(HtmlWriter& html, std::initializer_list<std::pair<const char*, bool>> headings)
+{
+    html.open("thead");
+    html.open("tr");
+    for (const auto& [caption, numeric] : headings)
+        html.element("th", QString::fromUtf8(caption), numeric ? HtmlWriter::Attributes{{"class", QStringLiteral("n")}} : HtmlWriter::Attributes{});
+    html.close();
+    html.close();
+}
+
+void writeOverview(HtmlWriter& html, const std::vector<OverviewLine>& lines, bool withAssignments)
+{
+    qint64 longest = 0;
+    for (const OverviewLine& line : lines)
+        longest = std::max(longest, line.secondsOnTask);
+    html.open("table", {{"class", QStringLiteral("overview")}});
+    html.open("thead");
+    html.open("tr");
+    html.element("th", QStringLiteral("Student"));
+    if (withAssignments)
+        html.element("th", QStringLiteral("Assignments"));
+    for (const char* caption : {"Responses", "Notes"})
+        html.element("th", QString::fromLatin1(caption), {{"class", QStringLiteral("n")}});
+    for (const char* caption : {"First", "Last", "Time on task"})
+        html.element("th", QString::fromLatin1(caption));
+    for (const char* caption : {"Confident, needed critique", "Unsure, needed none"})
+        html.element("th", QString::fromLatin1(caption), {{"class", QStringLiteral("n")}});
+    html.close();
+    html.close();
+    html.open("tbody");
+    for (const OverviewLine& line : lines) {
+        html.open("tr");
+        html.open("td", {{"class", QStringLiteral("who")}});
+        writeName(html, line.student);
+        html.close();
+        if (withAssignments)
+            html.element("td", line.assignments);
+        html.element("td", QString::number(line.responses), {{"class", QStringLiteral("n")}});
+        html.element("td", QString::number(line.notes), {{"class", QStringLiteral("n")}});
+        html.element("td", line.first ? wording::stamp(*line.first->entry) : QString(), {{"class", QStringLiteral("time")}});
+        const bool sameDay = line.first && line.last && line.first->entry->date == line.last->entry->date;
+        html.element("td", line.last ? (sameDay ? line.last->entry->time : wording::stamp(*line.last->entry)) : QString(),
+                     {{"class", QStringLiteral("time")}});
+        html.open("td", {{"class", QStringLiteral("task")}});
+        html.text(wording::duration(line.secondsOnTask));
+        const qint64 percent = longest > 0 ? (100 * line.secondsOnTask + longest - 1) / longest : 0;
+        html.open("span", {{"class", QStringLiteral("bar")}});
+        html.element("span", QString(), {{"style", QStringLiteral("width:%1%").arg(percent)}});
+        html.close();
+        html.close();
+        html.element("td", share(line.shares.confidentCritiqued, line.shares.confident), {{"class", QStringLiteral("n")}});
+        html.element("td", share(line.shares.unconfidentSound, line.shares.unconfident), {{"class", QStringLiteral("n")}});
+        html.close();
+    }
+    html.close();
+    html.close();
+    html.element("p", QStringLiteral("Time on task adds up the gaps between a student's successive records that are shorter than 30 minutes. "
+                                     "The last two columns pair each self critique with the confidence rating before it: of the answers "
+                                     "given with confidence (2 or 3), those that needed critique (0 to 2); of those given unsure (0 or 1), "
+                                     "those that needed none (3)."),
+                 {{"class", QStringLiteral("explain")}});
+}
+
+QString share(int part, int whole)
+{
+    return whole == 0 ? QStringLiteral("\u2013") : QStringLiteral("%1 of %2").arg(part).arg(whole);
+}
+
+void writeCalibration(HtmlWriter& html, const Assignment& assignment, const QString& assignmentPage)
+{
+    const ratings::Table& table = assignment.calibration;
+    html.open("div", {{"class", QStringLiteral("calibration")}});
+    html.element("h3", QStringLiteral("Calibration"));
+    if (table.pairs() == 0 && table.offScale == 0 && table.unpaired == 0) {
+        html.element("p", QStringLiteral("No self critique follows a confidence rating here."), {{"class", QStringLiteral("noitem")}});
+        html.close();
+        return;
+    }
+    html.open("table", {{"class", QStringLiteral("matrix")}});
+    html.element("caption", QStringLiteral("Confidence (rows) against self critique (columns), %1")
+                                .arg(wording::count(table.pairs(), QStringLiteral("pair"), QStringLiteral("pairs"))));
+    html.open("thead");
+    html.open("tr");
+    html.element("th", QString());
+    for (int s = 0; s < ratings::scaleSize; ++s)
+        html.element("th", QString::number(s), {{"class", QStringLiteral("n")}});
+    html.element("th", QStringLiteral("all"), {{"class", QStringLiteral("n")}});
+    html.close();
+    html.close();
+    html.open("tbody");
+    int confident = 0;
+    int confidentCritiqued = 0;
+    for (int c = 0; c < ratings::scaleSize; ++c) {
+        const auto& counts = table.counts[std::size_t(c)];
+        html.open("tr");
+        html.element("th", QString::number(c), {{"class", QStringLiteral("n")}});
+        for (int s = 0; s < ratings::scaleSize; ++s) {
+            const bool flagged = ratings::isConfident(c) && ratings::neededCritique(s);
+            html.element("td", QString::number(counts[std::size_t(s)]),
+                         {{"class", flagged ? QStringLiteral("n flag") : QStringLiteral("n")}});
+            confidentCritiqued += flagged ? counts[std::size_t(s)] : 0;
+        }
+        const int all = std::accumulate(counts.begin(), counts.end(), 0);
+        confident += ratings::isConfident(c) ? all : 0;
+        html.element("td", QString::number(all), {{"class", QStringLiteral("n")}});
+        html.close();
+    }
+    html.close();
+    html.close();
+
+    html.open("div", {{"class", QStringLiteral("flagged")}});
+    html.element("p", QStringLiteral("Confident (2 or 3) but the answer needed critique (0 to 2): %1 confident answers.")
+                          .arg(share(confidentCritiqued, confident)));
+    std::vector<std::size_t> items;
+    for (std::size_t i = 0; i < assignment.items.size(); ++i) {
+        if (assignment.items[i].confidentCritiqued > 0)
+            items.push_back(i);
+    }
+    std::stable_sort(items.begin(), items.end(), [&](std::size_t a, std::size_t b) {
+        return assignment.items[a].confidentCritiqued > assignment.items[b].confidentCritiqued;
+    });
+    if (items.size() > flaggedItems)
+        items.resize(flaggedItems);
+    if (!items.empty()) {
+        html.open("ol", {{"class", QStringLiteral("flags")}});
+        for (const std::size_t i : items) {
+            const auto& item = assignment.items[i];
+            html.open("li");
+            html.element("a", QStringLiteral("Item %1").arg(i + 1), {{"href", anchor(assignmentPage, QStringLiteral("i%1").arg(i + 1))}});
+            html.text(QStringLiteral(": confident yet needing critique in %1 pairs \u00b7 ").arg(share(item.confidentCritiqued, item.pairs)));
+            html.element("span", itemCaption(item.text, captionLength), {{"class", QStringLiteral("caption")}});
+            html.close();
+        }
+        html.close();
+    }
+    QStringList leftOut;
+    if (table.offScale > 0)
+        leftOut.append(wording::count(table.offScale, QStringLiteral("pair"), QStringLiteral("pairs"))
+                       + QStringLiteral(" with a rating that is not 0 to 3"));
+    if (table.unpaired > 0)
+        leftOut.append(wording::count(table.unpaired, QStringLiteral("self critique"), QStringLiteral("self critiques"))
+                       + QStringLiteral(" without a confidence rating before it"));
+    if (!leftOut.isEmpty())
+        html.element("p", QStringLiteral("Left out: ") + leftOut.join(QStringLiteral("; ")) + u'.', {{"class", QStringLiteral("noitem")}});
+    html.close();
+    html.close();
+}
+
+void writeFooter(HtmlWriter& html, const ClassModel& model, const Details& details)
+{
+    html.element("footer", QStringLiteral("Made by physics-drill-report %1 from %2. No scripts, nothing fetched: these pages are the whole report.")
+                               .arg(details.programVersion,
+                                    wording::count(qsizetype(model.source.files.size()), QStringLiteral("file"), QStringLiteral("files"))));
+}
+
+}  // namespace page_parts
