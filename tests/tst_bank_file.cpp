@@ -89,8 +89,8 @@ void BankFileTest::problems_data()
                                         << QStringList{"2:error:a second course line"};
     QTest::newRow("course line without a name") << lines({"@@ course   ", "@@ item", header})
                                                 << QStringList{"1:error:needs the course's name"};
-    QTest::newRow("unknown @@ line") << lines({"@@ item", header, "@@ iten", "text"})
-                                     << QStringList{"3:error:unknown line \"@@ iten\"", "4:error:text outside an item"};
+    QTest::newRow("unknown @@ line, and no second problem for its text")
+        << lines({"@@ item", header, "@@ iten", "text", "@@ item", "more"}) << QStringList{"3:error:unknown line \"@@ iten\""};
     QTest::newRow("words after a slot's keyword") << lines({"@@ item", header, "@@ empty slot"})
                                                   << QStringList{"3:error:unknown line \"@@ empty slot\""};
     QTest::newRow("text before the first slot") << lines({"Assignments for week 3", "@@ item", header})
@@ -100,7 +100,16 @@ void BankFileTest::problems_data()
         << QStringList{"4:error:text outside an item (lines 4 to 6)"};
     QTest::newRow("blank lines outside items") << lines({"  ", "@@ item", header, "@@ empty", "\t", ""}) << QStringList();
     QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
-                               << QStringList{"3:error:not UTF-8 (and on 1 more line)"};
+                               << QStringList{"3:error:not UTF-8; save the file as UTF-8", "4:error:not UTF-8 either"};
+    QTest::newRow("not UTF-8: the lines that decode are still checked")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
+        << QStringList{"3:error:not UTF-8", "4:error:before the bank's first slot", "5:error:unknown line",
+                       "7:error:no routine \"graph7\""};
+    QTest::newRow("twelve lines not UTF-8: ten named, then a count")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n" + QByteArray("caf\xe9\n").repeated(12))
+        << QStringList{"3:error:not UTF-8;", "4:error:either", "5:error:either", "6:error:either", "7:error:either",
+                       "8:error:either", "9:error:either", "10:error:either", "11:error:either",
+                       "12:error:not UTF-8 either (and on 2 more lines)"};
     QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n") << QStringList{"2:error:not UTF-8"};
     QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
                                           << QStringList{"3:error:not UTF-8"};
@@ -118,7 +127,13 @@ void BankFileTest::problems_data()
     QTest::newRow("routine in capitals, blanks and a hyphen") << lines({"@@ item", header, "@@ item", "`ROUTINE  Graph-3 "})
                                                               << QStringList();
     QTest::newRow("routine without a separator") << lines({"@@ item", header, "@@ item", "`routinegraph1"})
-                                                 << QStringList{"4:error:no routine \"raph1\""};
+                                                 << QStringList{"4:error:a blank must follow \"`routine\""};
+    QTest::newRow("routine naming a picture beside the bank") << lines({"@@ item", header, "@@ item", "`routine Incline.PNG"})
+                                                              << QStringList();
+    QTest::newRow("routine naming a picture in the folder above")
+        << lines({"@@ item", header, "@@ item", "`routine ../incline.png"}) << QStringList{"4:error:beside the bank file"};
+    QTest::newRow("routine naming a picture in a subfolder")
+        << lines({"@@ item", header, "@@ item", "`routine figures/incline.svg"}) << QStringList{"4:error:without a folder"};
     QTest::newRow("bare routine marker, which next picture runs")
         << lines({"@@ item", header, "@@ item", "`routine"}) << QStringList{"4:error:without a routine's name"};
     QTest::newRow("routine marker and a blank") << lines({"@@ item", header, "@@ item", "`routine "})
@@ -152,6 +167,45 @@ void BankFileTest::problems_data()
         << QStringList{"4:warning:begins with 012, the next assignment's number"};
     QTest::newRow("a marked item beginning with the next number") << lines({"@@ item", header, "@@ item", "`a012 g"})
                                                                   << QStringList{"4:warning:stops here"};
+
+    QTest::newRow("a capital Q: no marker") << lines({"@@ item", header, "@@ item", "`QA ball is thrown"})
+                                            << QStringList{"4:warning:begins with \"`Q\", which is no marker"};
+    QTest::newRow("a capital A: no marker") << lines({"@@ item", header, "@@ item", "`A**12 m**"})
+                                            << QStringList{"4:warning:the answer marker is \"`a\""};
+    QTest::newRow("an apostrophe for the back-quote") << lines({"@@ item", header, "@@ item", "'qA ball is thrown"})
+                                                      << QStringList{"4:warning:begins with \"'q\""};
+    QTest::newRow("a typographic quote for the back-quote")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x98" "a**12 m**")})
+        << QStringList{"4:warning:the back-quote, \"`a\""};
+    QTest::newRow("an apostrophe before routine") << lines({"@@ item", header, "@@ item", "'routine graph1"})
+                                                  << QStringList{"4:warning:\"`routine\""};
+    QTest::newRow("blanks before a marker") << lines({"@@ item", header, "@@ item", "  `qA ball"})
+                                            << QStringList{"4:warning:begins with blanks before \"`q\""};
+    QTest::newRow("a tab before a marker") << lines({"@@ item", header, "@@ item", "\t`a**12 m**"})
+                                           << QStringList{"4:warning:white space before \"`a\""};
+    QTest::newRow("a blank before a routine line") << lines({"@@ item", header, "@@ item", " `routine graph1"})
+                                                   << QStringList{"4:warning:very start of an item"};
+    QTest::newRow("an apostrophe before query") << lines({"@@ item", header, "@@ item", "'query 3: a ball"})
+                                                << QStringList{"4:warning:\"'q\""};
+    QTest::newRow("quoted words are no slips")
+        << lines({"@@ item", header, "@@ item", "'quasi-static' means slow", "@@ item", "'a' is the acceleration"})
+        << QStringList();
+    QTest::newRow("a header without its point, and a word")
+        << lines({"@@ item", header, "@@ item", "a", "@@ item", "012 Projectiles", "@@ item", "b"})
+        << QStringList{"6:warning:reads like the header of assignment 012 without the point"};
+    QTest::newRow("a header without its point, and a colon") << lines({"@@ item", header, "@@ item", "012:"})
+                                                             << QStringList{"4:warning:write \"012.\""};
+    QTest::newRow("a header without its point, and a hyphen") << lines({"@@ item", header, "@@ item", "012- Waves"})
+                                                              << QStringList{"4:warning:no assignment 012"};
+    QTest::newRow("a number alone") << lines({"@@ item", header, "@@ item", "013"})
+                                    << QStringList{"4:warning:header of assignment 013"};
+    QTest::newRow("a number that has its header elsewhere")
+        << lines({"@@ item", header, "@@ item", "011 Heat", "@@ item", "a"}) << QStringList();
+    QTest::newRow("a quantity is no header") << lines({"@@ item", header, "@@ item", "250 m of steel rail"}) << QStringList();
+    QTest::newRow("assignments out of order")
+        << lines({"@@ item", "012.  `query 2", "@@ item", "a", "@@ item", header, "@@ item", "b"})
+        << QStringList{"6:warning:assignment 011 comes after assignment 012 (slot 1, bank.txt:2): the assignments are "
+                       "out of order"};
 
     QTest::newRow("exactly 5000 slots") << manySlots(5000) << QStringList();
     QTest::newRow("5001 slots") << manySlots(5001) << QStringList{"5002:error:slot 5001 is past the bank's last slot, 5000"};
@@ -218,21 +272,26 @@ void BankFileTest::courseLine()
 void BankFileTest::summaryAndAssignments()
 {
     const Bank bank = parseOne(lines({"@@ course Optics", "@@ item", header, "@@ empty", "@@ item", "`q", "@@ item", "a",
-                                      "@@ item", "`routine graph1", "@@ item", "012.  `query 2", "@@ unassigned", "@@ item",
-                                      "b", "@@ item", "012. again"}));
+                                      "@@ item", "`routine graph1", "@@ item", "`qb", "@@ item", "`ac", "@@ item", "`qd",
+                                      "@@ item", "012.  `query 2", "@@ unassigned", "@@ item", "b", "@@ item",
+                                      "012. again"}));
     QCOMPARE(bank.assignments.size(), std::size_t(2));
     QCOMPARE(bank.assignments[0].number, QStringLiteral("011"));
     QCOMPARE(bank.assignments[0].headerSlot, 1);
-    QCOMPARE(bank.assignments[0].items, 2);  // "a" and the routine line; "`q" alone is never shown
-    QCOMPARE(bank.assignments[1].headerSlot, 6);
+    QCOMPARE(bank.assignments[0].items, 5);  // "`q" alone is never shown
+    QCOMPARE(bank.assignments[1].headerSlot, 9);
     QCOMPARE(bank.assignments[1].items, 1);  // up to the repeated header
     const QString summary = bank_file::summary(bank);
     QVERIFY2(summary.contains(QStringLiteral("Course: Optics\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Assignment 011: header in slot 1, 2 items\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Assignment 012: header in slot 6, 1 item\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Slots used: 9 of 5000\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 011: header in slot 1, 5 items: 2 questions, 1 answer, 1 "
+                                             "unmarked, 1 routine line\n")),
+             qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 012: header in slot 9, 1 item: 0 questions, 0 answers, 1 "
+                                             "unmarked, 0 routine lines\n")),
+             qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Slots used: 12 of 5000\n")), qPrintable(summary));
     QVERIFY2(summary.endsWith(QStringLiteral("The bank can be used (0 problems, 1 warning).\n")), qPrintable(summary));
-    QVERIFY(bank_file::problemLines(bank).startsWith(QStringLiteral("bank.txt:17: warning: assignment 012 has its header")));
+    QVERIFY(bank_file::problemLines(bank).startsWith(QStringLiteral("bank.txt:23: warning: assignment 012 has its header")));
 }
 
 void BankFileTest::aFileOfJunkStopsAtAHundredProblems()
@@ -358,7 +417,10 @@ void BankFileTest::badInputOnDisk_data()
     QTest::newRow("empty file") << OnDisk::EmptyFile
                                 << QStringList{"%1/bank.txt: warning: the file is empty",
                                                "%1/bank.txt: error: the bank holds no assignment header"};
-    QTest::newRow("binary file") << OnDisk::BinaryFile << QStringList{"%1/bank.txt:1: error: the text is not UTF-8"};
+    // Ten lines named as not UTF-8, and the control characters of the rest.
+    QTest::newRow("binary file") << OnDisk::BinaryFile
+                                 << QStringList{"%1/bank.txt:1: error: the text is not UTF-8"} +
+                                        QStringList(10, QStringLiteral("%1/bank.txt:"));
     QTest::newRow("a single 100 MB line") << OnDisk::HundredMegabyteLine
                                           << QStringList{"%1/bank.txt: error: is 100.0 MB, more than a bank may hold (32.0 MB)"};
     QTest::newRow("a single 10 MB line") << OnDisk::TenMegabyteLine

@@ -184,7 +184,7 @@ void InstructorBankTest::unusableBankIsReportedBeforeAnyDialog()
     const QString message = f.platform.errors.first();
     QVERIFY2(message.contains(path + QStringLiteral(":5: error: there is no routine \"graph4\"")), qPrintable(message));
     QVERIFY2(message.contains(path + QStringLiteral(":6: error: unknown line \"@@ itme\"")), qPrintable(message));
-    QVERIFY2(message.contains(path + QStringLiteral(":7: error: text outside an item")), qPrintable(message));
+    QVERIFY2(!message.contains(path + QStringLiteral(":7:")), qPrintable(message));
     // Nothing asked, no folder made, no file written.
     QVERIFY(f.platform.prompts.isEmpty());
     QVERIFY(f.platform.foldersMade.isEmpty());
