@@ -9,7 +9,7 @@ void MainForm::useBank(bank_file::Bank bank)
 void MainForm::Form_Load()
 {
     const bool namedCourse = instructorBank_ && !instructorBank_->course.isEmpty();
-    courseName = namedCourse ? instructorBank_->course : QStringLiteral("Physics II");
+    courseName = namedCourse ? instructorBank_->course : bank_file::builtInCourse();
     startUp();
     openAssignment();
 }

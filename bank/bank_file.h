@@ -18,6 +18,12 @@
 namespace bank_file {
 
 constexpr int LastSlot = 5000;
+
+// The course of the built-in text, and of a bank without a course line.
+inline QString builtInCourse()
+{
+    return QStringLiteral("Physics II");
+}
 // More than any bank of 5000 slots needs; a bigger file is refused unread.
 constexpr qint64 MaxBankBytes = 32 * 1024 * 1024;
 

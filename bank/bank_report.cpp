@@ -23,7 +23,7 @@ QString problemLines(const Bank& bank)
 QString summary(const Bank& bank)
 {
     QString text = QStringLiteral("Bank: %1 (%2)\n").arg(bank.path, counted(int(bank.files.size()), "file", "files"));
-    text += bank.course.isEmpty() ? QStringLiteral("Course: Physics II (the bank has no course line)\n")
+    text += bank.course.isEmpty() ? QStringLiteral("Course: %1 (the bank has no course line)\n").arg(builtInCourse())
                                   : QStringLiteral("Course: %1\n").arg(bank.course);
     for (const Assignment& assignment : bank.assignments) {
         text += QStringLiteral("Assignment %1: header in slot %2, %3: %4, %5, %6 unmarked, %7\n")

@@ -50,6 +50,20 @@ int writeAll(int fd, const char* data, qsizetype size)
     return 0;
 }
 
+int writeNewFile(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    Descriptor fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fd.isOpen())
+        return errno;
+    int error = writeAll(fd.get(), bytes.constData(), bytes.size());
+    if (error == 0 && ::fsync(fd.get()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(name.constData());
+    return error;
+}
+
 QByteArray readAt(int fd, qint64 offset, qint64 length)
 {
     QByteArray bytes(length, Qt::Uninitialized);

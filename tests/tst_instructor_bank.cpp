@@ -35,6 +35,7 @@ class InstructorBankTest : public QObject {
     Q_OBJECT
 private slots:
     void builtInTextThroughTheReaderIsTheCompiledTable();
+    void exportedCourseRunsAsTheBuiltInText();
     void exampleBankChecksClean();
     void aPassThroughTheExampleBank();
     void routineLinesDrawTheirGraphs_data();
@@ -69,6 +70,41 @@ void InstructorBankTest::builtInTextThroughTheReaderIsTheCompiledTable()
         QCOMPARE(b.QuestionBank.at(slot), a.QuestionBank.at(slot));
     QCOMPARE(b.courseName, QStringLiteral("Physics II"));
     QCOMPARE(b.lineIndex, a.lineIndex);
+}
+
+void InstructorBankTest::exportedCourseRunsAsTheBuiltInText()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("start.drillbank"));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QCOMPARE(command_line::exportBank(path, outStream, errStream), 0);
+    QVERIFY(out.isEmpty() && err.isEmpty());
+    QCOMPARE(command_line::exportBank(QString(), outStream, errStream), 0);
+    outStream.flush();
+    QCOMPARE(out.toUtf8(), FormFixture::bytesOf(path));
+
+    const bank_file::Bank bank = bank_file::read(path);
+    QVERIFY2(bank.problems.empty(), qPrintable(bank_file::problemLines(bank)));
+    QCOMPARE(bank.course, QStringLiteral("Physics II"));
+    QCOMPARE(bank.assignments.size(), std::size_t(10));
+    QCOMPARE(bank.assignments.back().number, QStringLiteral("020"));
+    // The unassigned slot, the single braces and the middle dot come through.
+    QVERIFY(!bank.bankSlots[156].stores);
+    QVERIFY(std::any_of(bank.bankSlots.begin(), bank.bankSlots.end(),
+                        [](const bank_file::Slot& slot) { return slot.text.contains(u'\u00b7'); }));
+
+    FormFixture builtIn;
+    FormFixture exported;
+    const MainForm& a = builtIn.start(answersFor(QStringLiteral("20")));
+    const MainForm& b = exported.startWithBank(bank, answersFor(QStringLiteral("20")));
+    for (int slot = 0; slot <= TextBank::LastSlot; ++slot)
+        QCOMPARE(b.QuestionBank.at(slot), a.QuestionBank.at(slot));
+    QCOMPARE(b.courseName, a.courseName);
+    QCOMPARE(b.lineIndex, a.lineIndex);
+    QCOMPARE(FormFixture::bytesOf(b.masterFileName).size(), FormFixture::bytesOf(a.masterFileName).size());
 }
 
 void InstructorBankTest::exampleBankChecksClean()
