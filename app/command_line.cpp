@@ -140,7 +140,7 @@ int runWithoutWindow(const Options& options, QTextStream& out, QTextStream& err)
 
 int checkBank(const QString& path, QTextStream& out)
 {
-    const bank_file::Bank bank = bank_file::read(path);
+    const bank_file::Bank bank = bank_pictures::read(path).bank;
     out << bank_file::problemLines(bank) << bank_file::summary(bank);
     return bank.usable() ? 0 : 1;
 }
@@ -164,12 +164,12 @@ int exportBank(const QString& path, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-std::optional<bank_file::Bank> openBank(const QString& path, Platform& platform)
+std::optional<bank_pictures::LoadedBank> openBank(const QString& path, Platform& platform)
 {
-    bank_file::Bank bank = bank_file::read(path);
-    if (bank.usable())
-        return bank;
-    platform.errorBox(bank_file::unusableMessage(bank));
+    bank_pictures::LoadedBank loaded = bank_pictures::read(path);
+    if (loaded.bank.usable())
+        return loaded;
+    platform.errorBox(bank_file::unusableMessage(loaded.bank));
     return std::nullopt;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bank/bank_file.h"
+#include "bank/bank_pictures.h"
 
 #include <QString>
 #include <QStringList>
@@ -44,8 +44,8 @@ int checkBank(const QString& path, QTextStream& out);
 // when `path` is empty. 0 when written, 1 when not (with the reason on `err`).
 int exportBank(const QString& path, QTextStream& out, QTextStream& err);
 
-// The bank that --bank names, read and checked. One that cannot be used is
-// reported in one message box, and nothing is returned.
-std::optional<bank_file::Bank> openBank(const QString& path, Platform& platform);
+// The bank that --bank names, read and checked with its pictures. One that
+// cannot be used is reported in one message box, and nothing is returned.
+std::optional<bank_pictures::LoadedBank> openBank(const QString& path, Platform& platform);
 
 }  // namespace command_line

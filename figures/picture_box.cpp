@@ -140,6 +140,18 @@ void PictureBox::blank()
     update();
 }
 
+void PictureBox::showFitted(const QImage& picture)
+{
+    canvas_ = blankCanvas();
+    const QSizeF area = contentsRect().size();
+    QRectF target(QPointF(), QSizeF(picture.size()).scaled(area, Qt::KeepAspectRatio));
+    target.moveCenter(QRectF(QPointF(), area).center());
+    QPainter painter(&canvas_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture);
+    update();
+}
+
 void PictureBox::setPicture(const QImage& picture)
 {
     picture_ = picture;

@@ -33,6 +33,19 @@ QString reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
 int writeAll(int fd, const char* data, qsizetype size)
 {
     qsizetype written = 0;

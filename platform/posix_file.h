@@ -29,6 +29,9 @@ private:
 // The system's reason for an errno value, as a sentence fragment.
 QString reason(int error);
 
+// What a file that is not a plain file is, as "a folder" or "a named pipe".
+QString kindOf(mode_t mode);
+
 // Writes all the bytes (at the end, for a file opened to append); returns 0
 // or the errno of the failure.
 int writeAll(int fd, const char* data, qsizetype size);

@@ -102,8 +102,8 @@ void CommandLineTest::asAProcess_data()
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "--check-bank <PATH>" << "";
     QTest::newRow("--version") << QStringList{"--version"} << 0 << "physics-drill " DRILL_VERSION "\n" << "";
     QTest::newRow("a usable bank") << QStringList{"--check-bank", example} << 0
-                                   << "Assignment 102: header in slot 10, 6 items: 2 questions, 2 answers, 0 unmarked, "
-                                      "2 routine lines\nSlots used: 18 of 5000\n"
+                                   << "Assignment 102: header in slot 14, 6 items: 2 questions, 2 answers, 0 unmarked, "
+                                      "2 routine lines\nSlots used: 22 of 5000\n"
                                    << "";
     QTest::newRow("--export-bank to standard output")
         << QStringList{"--export-bank"} << 0 << "@@ course Physics II\n\n@@ item\n011.  `query 1\n\n@@ empty\n" << "";

@@ -10,9 +10,9 @@ namespace {
 
 const QString exampleBank = QStringLiteral(EXAMPLES_DIR "/graphs-and-rates.drillbank");
 
-bank_file::Bank example()
+bank_pictures::LoadedBank example()
 {
-    return bank_file::read(exampleBank);
+    return bank_pictures::read(exampleBank);
 }
 
 QStringList answersFor(const QString& assignment)
@@ -109,9 +109,11 @@ void InstructorBankTest::exportedCourseRunsAsTheBuiltInText()
 
 void InstructorBankTest::exampleBankChecksClean()
 {
-    const bank_file::Bank bank = example();
+    const bank_pictures::LoadedBank loaded = example();
+    const bank_file::Bank& bank = loaded.bank;
     QVERIFY2(bank.problems.empty(), qPrintable(bank_file::problemLines(bank)));
     QCOMPARE(bank.assignments.size(), std::size_t(2));
+    QCOMPARE(loaded.pictures.keys(), QStringList{QStringLiteral("incline.svg")});
     QVERIFY(!bank.course.isEmpty());
     bool question = false;
     bool answer = false;
@@ -126,9 +128,10 @@ void InstructorBankTest::exampleBankChecksClean()
 
 void InstructorBankTest::aPassThroughTheExampleBank()
 {
-    const bank_file::Bank bank = example();
+    const bank_pictures::LoadedBank loaded = example();
+    const bank_file::Bank& bank = loaded.bank;
     FormFixture f;
-    MainForm& form = f.startWithBank(bank, answersFor(QStringLiteral("101")));
+    MainForm& form = f.startWithBank(bank, answersFor(QStringLiteral("101")), loaded.pictures);
     QVERIFY(!form.hasEnded());
 
     // The opening record names the bank's course and the assignment's header.
@@ -162,12 +165,17 @@ void InstructorBankTest::aPassThroughTheExampleBank()
     QCOMPARE(f.platform.prompts.last(), record_prompts::selfCritiquePrompt());
     QVERIFY(FormFixture::bytesOf(form.sendFileName).contains("I left out the units.\r\nself critique assessment: 1\r\n"));
 
-    // The second question and its answer; the press after them reaches the
-    // next assignment's header, which ends the pass.
+    // The second question and its answer; then the picture with the third
+    // question, its answer, and the press after them reaches the next
+    // assignment's header, which ends the pass.
     form.ui.cmdNextQuestion->click();
+    form.ui.cmdNextQuestion->click();
+    QVERIFY(f.questionText().contains(QStringLiteral("theta = 3.9 degrees")));
+    form.ui.cmdNextQuestion->click();
+    QVERIFY(f.questionText().contains(QStringLiteral("\r\n\r\nThe picture shows a 2.0 kg block")));
+    QVERIFY(!f.questionText().contains(QStringLiteral("`routine")));
     form.ui.cmdNextQuestion->click();
     QVERIFY(!form.hasEnded());
-    QVERIFY(f.questionText().contains(QStringLiteral("theta = 3.9 degrees")));
     form.ui.cmdNextQuestion->click();
     QVERIFY(form.hasEnded());
     QCOMPARE(f.platform.exitStatus.value_or(-1), 0);
@@ -192,7 +200,8 @@ void InstructorBankTest::routineLinesDrawTheirGraphs()
     QFETCH(QString, graph);
     QFETCH(QString, question);
     FormFixture f;
-    MainForm& form = f.startWithBank(example(), answersFor(assignment));
+    const bank_pictures::LoadedBank loaded = example();
+    MainForm& form = f.startWithBank(loaded.bank, answersFor(assignment), loaded.pictures);
     for (int i = 0; i < presses; ++i)
         form.ui.cmdNextQuestion->click();
     QVERIFY(!form.hasEnded());
