@@ -1,4 +1,5 @@
 #include "bank/bank_file.h"
+#include "bank/bank_pictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -336,6 +337,16 @@ enum class OnDisk {
     PipeInAFolder,
     FolderWithoutBankFiles,
     UnreadableFile,
+    MissingPicture,
+    PictureNamedButForCase,
+    PictureIsAFolder,
+    PictureLinkLoop,
+    HundredMegabytePicture,
+    PictureBomb,
+    SvgWithExternalReference,
+    PictureInTheFolderAbove,
+    PictureThatIsText,
+    PictureAsANamedPipe,
 };
 
 void write(const QString& path, const QByteArray& bytes)
@@ -345,11 +356,45 @@ void write(const QString& path, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) != 0 ? 0xedb88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG of a few dozen bytes whose header claims 50000 by 50000 pixels.
+QByteArray pictureBomb()
+{
+    const auto chunk = [](const QByteArray& type, const QByteArray& data) {
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        stream << quint32(data.size());
+        stream.writeRawData((type + data).constData(), int(type.size() + data.size()));
+        stream << crc32(type + data);
+        return out;
+    };
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << quint32(50000) << quint32(50000) << quint8(8) << quint8(2) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", qCompress(QByteArray(4096, '\0')).mid(4)) +
+           chunk("IEND", {});
+}
+
 // Makes the case in `dir` and returns the path to read.
 QString make(OnDisk kind, const QString& dir)
 {
     const QString file = dir + QStringLiteral("/bank.txt");
     const QByteArray valid = "@@ item\n011.  `query 1\n";
+    const QString picture = dir + QStringLiteral("/incline.png");
+    const auto withPicture = [&](const QByteArray& name) {
+        write(file, valid + "@@ item\n`routine " + name + "\n@@ item\n`qWhat is the angle?\n");
+        return file;
+    };
     switch (kind) {
     case OnDisk::Missing:
         return file;
@@ -401,6 +446,39 @@ QString make(OnDisk kind, const QString& dir)
         write(file, valid);
         QFile::setPermissions(file, {});
         return file;
+    case OnDisk::MissingPicture:
+        return withPicture("incline.png");
+    case OnDisk::PictureNamedButForCase:
+        write(dir + QStringLiteral("/Incline Plane.png"), {});
+        return withPicture("Incline Plane.png");
+    case OnDisk::PictureIsAFolder:
+        QDir(dir).mkdir(QStringLiteral("incline.png"));
+        return withPicture("incline.png");
+    case OnDisk::PictureLinkLoop:
+        QFile::link(picture, picture);
+        return withPicture("incline.png");
+    case OnDisk::HundredMegabytePicture: {
+        QFile huge(picture);
+        if (huge.open(QIODevice::WriteOnly))
+            huge.resize(100 * 1024 * 1024);
+        return withPicture("incline.png");
+    }
+    case OnDisk::PictureBomb:
+        write(picture, pictureBomb());
+        return withPicture("incline.png");
+    case OnDisk::SvgWithExternalReference:
+        write(dir + QStringLiteral("/incline.svg"),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"40\" "
+              "height=\"20\"><image xlink:href=\"/dev/zero\" width=\"40\" height=\"20\"/></svg>\n");
+        return withPicture("incline.svg");
+    case OnDisk::PictureInTheFolderAbove:
+        return withPicture("../incline.png");
+    case OnDisk::PictureThatIsText:
+        write(picture, "@@ item\nnot a picture\n");
+        return withPicture("incline.png");
+    case OnDisk::PictureAsANamedPipe:
+        ::mkfifo(QFile::encodeName(picture).constData(), 0600);
+        return withPicture("incline.png");
     }
     return {};
 }
@@ -438,6 +516,39 @@ void BankFileTest::badInputOnDisk_data()
         << OnDisk::FolderWithoutBankFiles << QStringList{"%1: error: is a folder without bank files (*.txt or *.drillbank)"};
     QTest::newRow("an unreadable file") << OnDisk::UnreadableFile
                                         << QStringList{"%1/bank.txt: error: cannot be read: Permission denied"};
+
+    QTest::newRow("a missing picture") << OnDisk::MissingPicture
+                                       << QStringList{"%1/bank.txt:4: error: there is no picture file \"incline.png\" "
+                                                      "beside the bank, in %1"};
+    QTest::newRow("a picture named but for case and blanks")
+        << OnDisk::PictureNamedButForCase
+        << QStringList{"%1/bank.txt:4: error: there is no picture file \"inclineplane.png\" beside the bank, in %1: "
+                       "\"Incline Plane.png\" matches but for case, blanks or hyphens"};
+    QTest::newRow("a picture that is a folder") << OnDisk::PictureIsAFolder
+                                                << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is a "
+                                                               "folder, not a picture file"};
+    QTest::newRow("a picture in a link loop") << OnDisk::PictureLinkLoop
+                                              << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" cannot be "
+                                                             "read: Too many levels of symbolic links"};
+    QTest::newRow("a picture of 100 MB") << OnDisk::HundredMegabytePicture
+                                         << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is 100.0 MB, "
+                                                        "more than a picture may take (16.0 MB)"};
+    QTest::newRow("a small PNG that claims 50000 by 50000 pixels")
+        << OnDisk::PictureBomb
+        << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is 50000 by 50000 pixels, more than"};
+    QTest::newRow("an SVG that refers to another file")
+        << OnDisk::SvgWithExternalReference
+        << QStringList{"%1/bank.txt:4: error: the picture \"incline.svg\" refers to \"/dev/zero\" outside itself, which "
+                       "is not followed"};
+    QTest::newRow("a picture in the folder above") << OnDisk::PictureInTheFolderAbove
+                                                   << QStringList{"%1/bank.txt:4: error: a picture must sit beside the "
+                                                                  "bank file"};
+    QTest::newRow("a picture that is text") << OnDisk::PictureThatIsText
+                                            << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is not a "
+                                                           "PNG or JPEG picture"};
+    QTest::newRow("a picture that is a named pipe") << OnDisk::PictureAsANamedPipe
+                                                    << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is a "
+                                                                   "named pipe"};
 }
 
 void BankFileTest::badInputOnDisk()
@@ -449,7 +560,8 @@ void BankFileTest::badInputOnDisk()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = make(kind, dir.path());
-    const Bank bank = bank_file::read(path);
+    const bank_pictures::LoadedBank loaded = bank_pictures::read(path);
+    const Bank& bank = loaded.bank;
     QStringList found;
     for (const Problem& problem : bank.problems)
         found.append(problem.toString());
@@ -457,6 +569,7 @@ void BankFileTest::badInputOnDisk()
     for (qsizetype i = 0; i < found.size(); ++i)
         QVERIFY2(found[i].startsWith(expected[i].arg(dir.path())), qPrintable(found.join(u'\n')));
     QVERIFY(!bank.usable());
+    QVERIFY(loaded.pictures.isEmpty());
     QVERIFY(bank.bankSlots.size() <= std::size_t(bank_file::LastSlot));
 }
 
@@ -481,5 +594,6 @@ void BankFileTest::folderFilesAreReadInNameOrder()
     QCOMPARE(bank.files[bank.bankSlots[2].file], dir.path() + QStringLiteral("/02-waves.txt"));
 }
 
-QTEST_GUILESS_MAIN(BankFileTest)
+// An SVG picture is drawn to be checked, which takes the toolkit's fonts.
+QTEST_MAIN(BankFileTest)
 #include "tst_bank_file.moc"
