@@ -185,7 +185,7 @@ void FileParser::take(QStringView line, int number)
     } else if (inItem_) {
         if (keepItem_)
             itemLines_.append(line.toString());
-    } else if (!line.trimmed().isEmpty()) {
+    } else if (const QStringView text = line.trimmed(); !text.isEmpty() && !text.startsWith(u'#')) {
         if (outsideFirst_ == 0)
             outsideFirst_ = number;
         outsideLast_ = number;
@@ -249,7 +249,9 @@ void FileParser::finishOutsideText()
     const QString lines = outsideFirst_ == outsideLast_ ? QString()
                                                         : QStringLiteral(" (lines %1 to %2)").arg(outsideFirst_).arg(outsideLast_);
     problem(outsideFirst_,
-            QStringLiteral("text outside an item%1: an item's text follows a line \"@@ item\"").arg(lines));
+            QStringLiteral("text outside an item%1: an item's text follows a line \"@@ item\", and a comment begins "
+                           "with #")
+                .arg(lines));
     outsideFirst_ = 0;
 }
 

@@ -15,6 +15,8 @@
 //   "@@ empty"       an empty slot
 //   "@@ unassigned"  a slot that the loader passes over without storing
 // and the bank may begin with "@@ course NAME". Slots are filled from 1 on.
+// Outside an item, blank lines and comments (lines that begin with "#")
+// are passed over.
 namespace bank_file {
 
 constexpr int LastSlot = 5000;

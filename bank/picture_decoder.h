@@ -16,7 +16,7 @@ constexpr int MaxSide = 10000;
 constexpr qint64 MaxPixels = 25'000'000;
 // Kept no larger than this, which fills a picture box even on a screen of
 // twice the usual pixel density.
-constexpr int MaxKeptSide = 1024;
+constexpr int MaxKeptSide = 800;
 
 struct Decoded {
     QImage image;  // null when the picture cannot be used

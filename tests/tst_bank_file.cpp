@@ -100,6 +100,9 @@ void BankFileTest::problems_data()
         << lines({"@@ item", header, "@@ empty", "first", "", "second", "@@ item", "fine"})
         << QStringList{"4:error:text outside an item (lines 4 to 6)"};
     QTest::newRow("blank lines outside items") << lines({"  ", "@@ item", header, "@@ empty", "\t", ""}) << QStringList();
+    QTest::newRow("comments outside items") << lines({"# week 3", "@@ course Optics", "  # lenses", "@@ item", header,
+                                                      "@@ empty", "# the first question:", "@@ item", "a"})
+                                            << QStringList();
     QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
                                << QStringList{"3:error:not UTF-8; save the file as UTF-8", "4:error:not UTF-8 either"};
     QTest::newRow("not UTF-8: the lines that decode are still checked")
@@ -236,6 +239,8 @@ void BankFileTest::slotTexts_data()
                                      << QStringList{h + "\r\nsecond", ""};
     QTest::newRow("no LF after the last line") << QByteArray("@@ item\n" + h.toUtf8() + "\nlast") << QStringList{h + "\r\nlast"};
     QTest::newRow("an item without lines") << lines({"@@ item", h, "@@ item", "@@ item", "x"}) << QStringList{h, "", "x"};
+    QTest::newRow("a # line inside an item is its text") << lines({"@@ item", h, "# 3 moles", "@@ empty", "# note"})
+                                                         << QStringList{h + "\r\n# 3 moles", ""};
     QTest::newRow("markers, braces and tabs kept") << lines({"@@ item", h, "@@ item", "`qa{}b\tc }"})
                                                    << QStringList{h, "`qa{}b\tc }"};
     QTest::newRow("@@ lines with blanks around the keyword") << lines({"@@item", h, "@@   empty  ", "@@ unassigned\t"})
