@@ -80,14 +80,23 @@ Decoded readAndDecode(const PictureFile& picture)
     return decoded;
 }
 
-// Each picture once, on as many threads as there are cores.
+// Each picture once: PNG and JPEG pictures on as many threads as there are
+// cores, SVG pictures on this thread, as drawing their texts takes the
+// toolkit's fonts, which not every platform lets other threads use.
 void decodeAll(std::vector<PictureFile>& pictures)
 {
+    std::vector<PictureFile*> raster;
+    for (PictureFile& picture : pictures) {
+        if (picture_decoder::kindOf(picture.name) == picture_decoder::Kind::Svg)
+            picture.decoded = readAndDecode(picture);
+        else
+            raster.push_back(&picture);
+    }
     const std::size_t threads =
-        std::clamp<std::size_t>(std::min<std::size_t>(std::thread::hardware_concurrency(), pictures.size()), 1, 8);
-    const auto decodeEvery = [&pictures](std::size_t first, std::size_t step) {
-        for (std::size_t i = first; i < pictures.size(); i += step)
-            pictures[i].decoded = readAndDecode(pictures[i]);
+        std::clamp<std::size_t>(std::min<std::size_t>(std::thread::hardware_concurrency(), raster.size()), 1, 8);
+    const auto decodeEvery = [&raster](std::size_t first, std::size_t step) {
+        for (std::size_t i = first; i < raster.size(); i += step)
+            raster[i]->decoded = readAndDecode(*raster[i]);
     };
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t < threads; ++t)
