@@ -67,6 +67,9 @@ void describe(QCommandLineParser& parser)
                                  QStringLiteral("A bank to run on, as with --bank (how a file manager opens a bank "
                                                 "file with the program)."),
                                  QStringLiteral("[BANK]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("With --export-bank: the new file to write the course text into."),
+                                 QStringLiteral("[--export-bank [FILE]]"));
 }
 
 Options usageError(const QString& error)
