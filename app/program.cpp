@@ -18,8 +18,8 @@ int runProgram(int& argc, char** argv, Platform& platform)
 
     if (options.action != command_line::Options::Action::Run) {
         // Needs no display: nothing here opens a window or asks anything.
-        // Checking an SVG picture draws it, which takes the toolkit's fonts:
-        // the check gets them on a platform without a display.
+        // Reading an SVG picture's texts takes the toolkit's fonts: the check
+        // gets them on a platform without a display.
         std::unique_ptr<QCoreApplication> app;
         if (options.action == command_line::Options::Action::CheckBank) {
             qputenv("QT_QPA_PLATFORM", "offscreen");

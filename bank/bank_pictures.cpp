@@ -59,14 +59,14 @@ Decoded readAndDecode(const PictureFile& picture)
     const QString path = picture.folder.isEmpty() ? picture.name : picture.folder + u'/' + picture.name;
     const PlainFile file = posix_file::readPlainFile(path, picture_decoder::MaxFileBytes);
     const auto failed = [&](const QString& why) {
-        return Decoded{QImage(), QStringLiteral("the picture \"%1\" %2").arg(picture.name, why)};
+        return Decoded{{}, QStringLiteral("the picture \"%1\" %2").arg(picture.name, why)};
     };
     switch (file.failure) {
     case PlainFile::Failure::None:
         break;
     case PlainFile::Failure::System:
         if (file.error == ENOENT)
-            return {QImage(), missing(picture)};
+            return {{}, missing(picture)};
         return failed(QStringLiteral("cannot be read: %1").arg(posix_file::reason(file.error)));
     case PlainFile::Failure::NotPlain:
         return failed(QStringLiteral("is %1, not a picture file").arg(posix_file::kindOf(file.mode)));
@@ -75,14 +75,13 @@ Decoded readAndDecode(const PictureFile& picture)
                           .arg(megabytes(file.size), megabytes(picture_decoder::MaxFileBytes)));
     }
     Decoded decoded = picture_decoder::decode(file.bytes, picture_decoder::kindOf(picture.name));
-    if (decoded.image.isNull())
+    if (decoded.picture.isNull())
         return failed(decoded.problem);
     return decoded;
 }
 
 // Each picture once: PNG and JPEG pictures on as many threads as there are
-// cores, SVG pictures on this thread, as drawing their texts takes the
-// toolkit's fonts, which not every platform lets other threads use.
+// cores, SVG pictures on this thread, which the drawings belong to.
 void decodeAll(std::vector<PictureFile>& pictures)
 {
     std::vector<PictureFile*> raster;
@@ -124,9 +123,9 @@ Pictures check(Bank& bank)
 
     qint64 kept = 0;
     for (PictureFile& picture : pictures) {
-        kept += picture.decoded.image.sizeInBytes();
+        kept += picture.decoded.picture.keptBytes();
         if (kept > MaxKeptBytes) {
-            picture.decoded = {QImage(), QStringLiteral("the picture \"%1\" takes the bank's pictures past the %2 they "
+            picture.decoded = {{}, QStringLiteral("the picture \"%1\" takes the bank's pictures past the %2 they "
                                                         "may take in all once decoded: use fewer or smaller pictures")
                                              .arg(picture.name, megabytes(MaxKeptBytes))};
         }
@@ -135,10 +134,10 @@ Pictures check(Bank& bank)
     for (std::size_t i = 0; i < bank.pictureUses.size(); ++i) {
         const PictureFile& picture = pictures[pictureOfUse[i]];
         const bank_file::Slot& slot = bank.bankSlots[std::size_t(bank.pictureUses[i].slot - 1)];
-        if (picture.decoded.image.isNull())
+        if (picture.decoded.picture.isNull())
             bank.problems.push_back({Problem::Error, bank.files[slot.file], slot.line, picture.decoded.problem});
         else
-            decoded.insert(picture.name, picture.decoded.image);
+            decoded.insert(picture.name, picture.decoded.picture);
     }
     return decoded;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "bank/bank_file.h"
+#include "bank/picture_decoder.h"
 
 #include <QHash>
-#include <QImage>
 #include <QString>
 
 // The pictures that an instructor's bank names in its routine lines, read
@@ -12,7 +12,7 @@
 namespace bank_pictures {
 
 // Decoded pictures by their routine names ("incline.png").
-using Pictures = QHash<QString, QImage>;
+using Pictures = QHash<QString, picture_decoder::Picture>;
 
 struct LoadedBank {
     bank_file::Bank bank;

@@ -19,7 +19,7 @@ QSize keptSize(const QSize& size)
 
 Decoded failed(const QString& problem)
 {
-    return {QImage(), problem};
+    return {Picture(), problem};
 }
 
 Decoded decodeRaster(const QByteArray& bytes)
@@ -47,7 +47,7 @@ Decoded decodeRaster(const QByteArray& bytes)
     QImage image;
     if (!reader.read(&image))
         return failed(QStringLiteral("cannot be decoded: %1").arg(reader.errorString()));
-    return {image, QString()};
+    return {Picture(std::move(image)), QString()};
 }
 
 Decoded decodeSvg(const QByteArray& bytes)
@@ -61,16 +61,10 @@ Decoded decodeSvg(const QByteArray& bytes)
                                      "all that it shows")
                           .arg(reference));
     }
-    QSvgRenderer renderer(bytes);
-    const QSize size = renderer.defaultSize();
-    if (!renderer.isValid() || size.isEmpty())
+    auto drawing = std::make_shared<QSvgRenderer>(bytes);
+    if (!drawing->isValid() || drawing->defaultSize().isEmpty())
         return failed(QStringLiteral("cannot be decoded: it is not an SVG picture of a size"));
-    // Drawn at the kept size whatever the size it claims: an SVG scales.
-    QImage image(size.scaled(MaxKeptSide, MaxKeptSide, Qt::KeepAspectRatio), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    return {image, QString()};
+    return {Picture(std::move(drawing), bytes.size()), QString()};
 }
 
 // A reference within the picture: to one of its own parts, or data written
@@ -97,6 +91,32 @@ QString outsideUrl(QStringView text)
 }
 
 }  // namespace
+
+Picture::Picture(QImage image) : image_(std::move(image)) {}
+
+Picture::Picture(std::shared_ptr<QSvgRenderer> drawing, qint64 bytes) : drawing_(std::move(drawing)), drawingBytes_(bytes)
+{
+}
+
+QSize Picture::size() const
+{
+    return drawing_ ? drawing_->defaultSize() : image_.size();
+}
+
+qint64 Picture::keptBytes() const
+{
+    return drawing_ ? drawingBytes_ : image_.sizeInBytes();
+}
+
+void Picture::draw(QPainter& painter, const QRectF& target) const
+{
+    if (drawing_) {
+        drawing_->render(&painter, target);
+        return;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image_);
+}
 
 Kind kindOf(const QString& name)
 {

@@ -4,6 +4,11 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
+class QPainter;
+class QSvgRenderer;
+
 // Turns the bytes of an instructor's picture file into the image that the
 // program keeps with the bank, or into the reason why it cannot.
 namespace picture_decoder {
@@ -18,8 +23,29 @@ constexpr qint64 MaxPixels = 25'000'000;
 // twice the usual pixel density.
 constexpr int MaxKeptSide = 800;
 
+// A picture as the program keeps it: a PNG or JPEG decoded into an image,
+// or an SVG parsed into a drawing, which is drawn at the size it is shown.
+class Picture {
+public:
+    Picture() = default;
+    explicit Picture(QImage image);
+    explicit Picture(std::shared_ptr<QSvgRenderer> drawing, qint64 bytes);
+
+    bool isNull() const { return image_.isNull() && !drawing_; }
+    // The size it is drawn at by its own measure: only its proportions count.
+    QSize size() const;
+    // The memory it takes.
+    qint64 keptBytes() const;
+    void draw(QPainter& painter, const QRectF& target) const;
+
+private:
+    QImage image_;
+    std::shared_ptr<QSvgRenderer> drawing_;
+    qint64 drawingBytes_ = 0;
+};
+
 struct Decoded {
-    QImage image;  // null when the picture cannot be used
+    Picture picture;  // null when the picture cannot be used
     QString problem;  // why not, as a sentence fragment about the picture
 };
 

@@ -140,15 +140,14 @@ void PictureBox::blank()
     update();
 }
 
-void PictureBox::showFitted(const QImage& picture)
+void PictureBox::showFitted(const picture_decoder::Picture& picture)
 {
     canvas_ = blankCanvas();
     const QSizeF area = contentsRect().size();
     QRectF target(QPointF(), QSizeF(picture.size()).scaled(area, Qt::KeepAspectRatio));
     target.moveCenter(QRectF(QPointF(), area).center());
     QPainter painter(&canvas_);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, picture);
+    picture.draw(painter, target);
     update();
 }
 

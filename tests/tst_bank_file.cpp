@@ -599,6 +599,6 @@ void BankFileTest::folderFilesAreReadInNameOrder()
     QCOMPARE(bank.files[bank.bankSlots[2].file], dir.path() + QStringLiteral("/02-waves.txt"));
 }
 
-// An SVG picture is drawn to be checked, which takes the toolkit's fonts.
+// Reading an SVG picture's texts takes the toolkit's fonts.
 QTEST_MAIN(BankFileTest)
 #include "tst_bank_file.moc"

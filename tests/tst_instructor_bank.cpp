@@ -173,6 +173,13 @@ void InstructorBankTest::aPassThroughTheExampleBank()
     QVERIFY(f.questionText().contains(QStringLiteral("theta = 3.9 degrees")));
     form.ui.cmdNextQuestion->click();
     QVERIFY(f.questionText().contains(QStringLiteral("\r\n\r\nThe picture shows a 2.0 kg block")));
+    // The SVG is drawn at the box's own size: its ramp fills a good part of it.
+    const QImage shown = form.ui.Picture1->shownImage();
+    int ramp = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ramp += shown.pixel(x, y) == qRgb(0xe8, 0xe0, 0xc8) ? 1 : 0;
+    QVERIFY2(ramp > shown.width() * shown.height() / 5, qPrintable(QString::number(ramp)));
     QVERIFY(!f.questionText().contains(QStringLiteral("`routine")));
     form.ui.cmdNextQuestion->click();
     QVERIFY(!form.hasEnded());
