@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 
@@ -78,12 +77,14 @@ bool isInside(QStringView target)
 // The first url(...) in a style text that points outside the picture.
 QString outsideUrl(QStringView text)
 {
-    static const QRegularExpression url(QStringLiteral("url\\(\\s*['\"]?([^'\")]*)"),
-                                        QRegularExpression::CaseInsensitiveOption);
-    for (auto match = url.globalMatch(text); match.hasNext();) {
-        const QString target = match.next().captured(1);
+    for (qsizetype at = text.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
+        const qsizetype end = text.indexOf(u')', at);
+        QStringView target = text.mid(at + 4, end < 0 ? -1 : end - at - 4).trimmed();
+        if (target.size() >= 2 && (target.front() == u'\'' || target.front() == u'"') && target.back() == target.front())
+            target = target.sliced(1, target.size() - 2);
         if (!isInside(target))
-            return target;
+            return target.toString();
     }
     if (text.contains(u"@import", Qt::CaseInsensitive))
         return QStringLiteral("@import");

@@ -1,5 +1,6 @@
 #include "bank/bank_file.h"
 #include "bank/bank_pictures.h"
+#include "bank/picture_decoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,8 @@ private slots:
     void badInputOnDisk_data();
     void badInputOnDisk();
     void folderFilesAreReadInNameOrder();
+    void svgReferencesOutside_data();
+    void svgReferencesOutside();
 };
 
 void BankFileTest::problems_data()
@@ -600,5 +603,39 @@ void BankFileTest::folderFilesAreReadInNameOrder()
 }
 
 // Reading an SVG picture's texts takes the toolkit's fonts.
+void BankFileTest::svgReferencesOutside_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("outside");  // empty: nothing outside the picture
+    QTest::newRow("parts of itself") << QByteArray("<defs><linearGradient id='g'/></defs><rect fill='url(#g)'/>"
+                                                   "<use xlink:href='#g'/>")
+                                     << "";
+    QTest::newRow("data written into it") << QByteArray("<image xlink:href='data:image/png;base64,iVBORw0KGgo='/>") << "";
+    QTest::newRow("another file") << QByteArray("<image xlink:href='photo.jpg'/>") << "photo.jpg";
+    QTest::newRow("a web address, SVG 2 style") << QByteArray("<image href='https://example.org/a.png'/>")
+                                                << "https://example.org/a.png";
+    QTest::newRow("a fill from another file") << QByteArray("<rect style='fill: url( \"other.svg#g\" )'/>") << "other.svg#g";
+    QTest::newRow("a style sheet that imports") << QByteArray("<style>@import 'a.css';</style>") << "@import";
+    QTest::newRow("a use of another file") << QByteArray("<use xlink:href='parts.svg#arrow'/>") << "parts.svg#arrow";
+}
+
+void BankFileTest::svgReferencesOutside()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outside);
+    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'>" + body +
+                           "</svg>";
+    QString error;
+    QCOMPARE(picture_decoder::externalReference(svg, error), outside);
+    QCOMPARE(error, QString());
+
+    const QByteArray styled = "<?xml-stylesheet href='a.css'?>" + svg;
+    QCOMPARE(picture_decoder::externalReference(styled, error), QStringLiteral("href='a.css'"));
+    const QByteArray entity = "<!DOCTYPE svg [<!ENTITY e SYSTEM 'file:///etc/passwd'>]>" + svg;
+    QCOMPARE(picture_decoder::externalReference(entity, error), QStringLiteral("file:///etc/passwd"));
+    QCOMPARE(picture_decoder::externalReference("<svg><g></svg>", error), QString());
+    QVERIFY(!error.isEmpty());
+}
+
 QTEST_MAIN(BankFileTest)
 #include "tst_bank_file.moc"
