@@ -20,7 +20,7 @@ using bank_file::Problem;
 using picture_decoder::Decoded;
 
 struct PictureFile {
-    QString folder;
+    QString folder;  // the bank file's, "." for a file named without one
     QString name;
     Decoded decoded;
 };
@@ -43,9 +43,9 @@ QString nearMatch(const QString& folder, const QString& name)
 
 QString missing(const PictureFile& picture)
 {
-    const QString folder = picture.folder.isEmpty() ? QStringLiteral(".") : picture.folder;
-    QString text = QStringLiteral("there is no picture file \"%1\" beside the bank, in %2").arg(picture.name, folder);
-    if (const QString near = nearMatch(folder, picture.name); !near.isEmpty()) {
+    QString text =
+        QStringLiteral("there is no picture file \"%1\" beside the bank, in %2").arg(picture.name, picture.folder);
+    if (const QString near = nearMatch(picture.folder, picture.name); !near.isEmpty()) {
         text += QStringLiteral(": \"%1\" matches but for case, blanks or hyphens, which a routine line's name loses; "
                                "rename the file \"%2\"")
                     .arg(near, picture.name);
@@ -56,7 +56,7 @@ QString missing(const PictureFile& picture)
 Decoded readAndDecode(const PictureFile& picture)
 {
     using posix_file::PlainFile;
-    const QString path = picture.folder.isEmpty() ? picture.name : picture.folder + u'/' + picture.name;
+    const QString path = picture.folder + u'/' + picture.name;
     const PlainFile file = posix_file::readPlainFile(path, picture_decoder::MaxFileBytes);
     const auto failed = [&](const QString& why) {
         return Decoded{{}, QStringLiteral("the picture \"%1\" %2").arg(picture.name, why)};
