@@ -1,9 +1,13 @@
 #include "app/command_line.h"
 
+#include "bank/built_in_export.h"
 #include "platform/platform.h"
+#include "platform/posix_file.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
+
+#include <cerrno>
 
 namespace command_line {
 
@@ -11,6 +15,7 @@ namespace {
 
 const QString bankOption = QStringLiteral("bank");
 const QString checkOption = QStringLiteral("check-bank");
+const QString exportOption = QStringLiteral("export-bank");
 
 // The toolkit's own options (-style fusion, -platform offscreen, ...), which
 // the application object takes from the command line when the window starts.
@@ -46,6 +51,11 @@ void describe(QCommandLineParser& parser)
                                      "problem as FILE:LINE: message, then the assignments found and the slots "
                                      "used. Exit status 0 when the bank can be used, 1 when it cannot."),
                       QStringLiteral("PATH")});
+    parser.addOption({exportOption,
+                      QStringLiteral("Writes the built-in course text as a question bank, with its course line, to "
+                                     "the new file FILE given after the option, or to standard output without it: "
+                                     "the starting point for a bank of your own. An existing file is not written "
+                                     "over.")});
     for (const ToolkitOption& toolkit : toolkitOptions) {
         QCommandLineOption option(QString::fromLatin1(toolkit.name));
         if (toolkit.takesValue)
@@ -57,6 +67,9 @@ void describe(QCommandLineParser& parser)
                                  QStringLiteral("A bank to run on, as with --bank (how a file manager opens a bank "
                                                 "file with the program)."),
                                  QStringLiteral("[BANK]"));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("With --export-bank: the new file to write the course text into."),
+                                 QStringLiteral("[--export-bank [FILE]]"));
 }
 
 Options usageError(const QString& error)
@@ -78,8 +91,15 @@ Options parse(const QStringList& arguments)
         return {Options::Action::Version, {}, {}};
 
     const QStringList positional = parser.positionalArguments();
-    const QStringList banks = parser.values(bankOption) + positional;
     const QStringList checks = parser.values(checkOption);
+    if (parser.isSet(exportOption)) {
+        if (positional.size() > 1 || parser.isSet(bankOption) || !checks.isEmpty())
+            return usageError(QStringLiteral("--export-bank takes one file to write, and no bank."));
+        if (!positional.isEmpty() && positional.first().isEmpty())
+            return usageError(QStringLiteral("The file's path is empty."));
+        return {Options::Action::ExportBank, positional.value(0), {}};
+    }
+    const QStringList banks = parser.values(bankOption) + positional;
     if (checks.size() + banks.size() > 1)
         return usageError(QStringLiteral("Give one bank: to run on, or with --check-bank to check."));
     const QString path = checks.isEmpty() ? banks.value(0) : checks.first();
@@ -111,6 +131,8 @@ int runWithoutWindow(const Options& options, QTextStream& out, QTextStream& err)
         return 0;
     case Options::Action::CheckBank:
         return checkBank(options.bankPath, out);
+    case Options::Action::ExportBank:
+        return exportBank(options.bankPath, out, err);
     case Options::Action::UsageError:
     case Options::Action::Run:
         break;
@@ -121,17 +143,36 @@ int runWithoutWindow(const Options& options, QTextStream& out, QTextStream& err)
 
 int checkBank(const QString& path, QTextStream& out)
 {
-    const bank_file::Bank bank = bank_file::read(path);
+    const bank_file::Bank bank = bank_pictures::read(path).bank;
     out << bank_file::problemLines(bank) << bank_file::summary(bank);
     return bank.usable() ? 0 : 1;
 }
 
-std::optional<bank_file::Bank> openBank(const QString& path, Platform& platform)
+int exportBank(const QString& path, QTextStream& out, QTextStream& err)
 {
-    bank_file::Bank bank = bank_file::read(path);
-    if (bank.usable())
-        return bank;
-    platform.errorBox(bank_file::unusableMessage(bank));
+    const QByteArray text = built_in_export::bankText();
+    if (path.isEmpty()) {
+        out << QString::fromUtf8(text);
+        return 0;
+    }
+    const int error = posix_file::writeNewFile(path, text);
+    if (error == EEXIST) {
+        err << "physics-drill: " << path << " exists already: the course text is not written over it; name a new file.\n";
+        return 1;
+    }
+    if (error != 0) {
+        err << "physics-drill: " << path << ": cannot be written: " << posix_file::reason(error) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+std::optional<bank_pictures::LoadedBank> openBank(const QString& path, Platform& platform)
+{
+    bank_pictures::LoadedBank loaded = bank_pictures::read(path);
+    if (loaded.bank.usable())
+        return loaded;
+    platform.errorBox(bank_file::unusableMessage(loaded.bank));
     return std::nullopt;
 }
 

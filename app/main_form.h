@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bank/bank_file.h"
+#include "bank/bank_pictures.h"
 #include "bank/text_bank.h"
 #include "platform/drill_error.h"
 #include "platform/platform.h"
@@ -28,8 +28,9 @@ public:
     explicit MainForm(Platform& platform, QWidget* parent = nullptr);
 
     // An instructor's bank, already checked, in place of the built-in one:
-    // the load step installs its slots and takes its course name.
-    void useBank(bank_file::Bank bank);
+    // the load step installs its slots and takes its course name. Its
+    // routine lines may name these pictures.
+    void useBank(bank_file::Bank bank, bank_pictures::Pictures pictures = {});
 
     // The window's load step, run once before it is first shown.
     void load();
@@ -119,6 +120,7 @@ private:
 
     Platform& platform_;
     std::optional<bank_file::Bank> instructorBank_;
+    bank_pictures::Pictures bankPictures_;
     QImage background_;
     // The rating line of the response being recorded, if its item asks for one.
     std::optional<QString> ratingLine_;

@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 int runProgram(int& argc, char** argv, Platform& platform)
 {
@@ -17,7 +18,15 @@ int runProgram(int& argc, char** argv, Platform& platform)
 
     if (options.action != command_line::Options::Action::Run) {
         // Needs no display: nothing here opens a window or asks anything.
-        const QCoreApplication app(argc, argv);
+        // Reading an SVG picture's texts takes the toolkit's fonts: the check
+        // gets them on a platform without a display.
+        std::unique_ptr<QCoreApplication> app;
+        if (options.action == command_line::Options::Action::CheckBank) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
         QTextStream out(stdout);
         QTextStream err(stderr);
         return command_line::runWithoutWindow(options, out, err);
@@ -28,10 +37,10 @@ int runProgram(int& argc, char** argv, Platform& platform)
 
     MainForm form(platform);
     if (!options.bankPath.isEmpty()) {
-        std::optional<bank_file::Bank> bank = command_line::openBank(options.bankPath, platform);
+        std::optional<bank_pictures::LoadedBank> bank = command_line::openBank(options.bankPath, platform);
         if (!bank)
             return 1;
-        form.useBank(std::move(*bank));
+        form.useBank(std::move(bank->bank), std::move(bank->pictures));
     }
     form.load();
     if (form.hasEnded())

@@ -1,15 +1,16 @@
 #include "app/main_form.h"
 #include "app/start_up_rules.h"
 
-void MainForm::useBank(bank_file::Bank bank)
+void MainForm::useBank(bank_file::Bank bank, bank_pictures::Pictures pictures)
 {
     instructorBank_ = std::move(bank);
+    bankPictures_ = std::move(pictures);
 }
 
 void MainForm::Form_Load()
 {
     const bool namedCourse = instructorBank_ && !instructorBank_->course.isEmpty();
-    courseName = namedCourse ? instructorBank_->course : QStringLiteral("Physics II");
+    courseName = namedCourse ? instructorBank_->course : bank_file::builtInCourse();
     startUp();
     openAssignment();
 }

@@ -1,6 +1,7 @@
 #include "bank/bank_check.h"
 
 #include "app/start_up_rules.h"
+#include "bank/check_rules.h"
 #include "bank/reader_rules.h"
 
 #include <QHash>
@@ -19,6 +20,7 @@ public:
     explicit Checker(Bank& bank);
 
     void findAssignments();
+    void checkItemBeginnings();
     void checkPassEnds();
     void checkRoutineLines();
 
@@ -39,20 +41,24 @@ private:
     int lastSlot() const { return int(bank_.bankSlots.size()); }
     // The first header after this slot, 0 if none.
     int headerAfter(int slot) const;
-    void checkRoutineName(int slot, const QString& name);
+    void checkRoutineName(int slot, const QString& line);
+    void count(bank_file::Assignment& assignment, int slot) const;
 
     Bank& bank_;
     std::vector<QString> stepped_;
+    std::vector<reader_rules::Marker> markers_;
     std::vector<int> headers_;  // every header's slot, repeated numbers included
     QSet<int> repeated_;  // headers of numbers met before, which have a warning of their own
+    QSet<int> unpointed_;  // items that read like a header without its point, which have a warning of their own
 };
 
 Checker::Checker(Bank& bank) : bank_(bank)
 {
     stepped_.reserve(bank.bankSlots.size());
+    markers_.reserve(bank.bankSlots.size());
     for (const Slot& slot : bank.bankSlots) {
         QString text = slot.text;
-        reader_rules::stripMarker(text);
+        markers_.push_back(reader_rules::stripMarker(text));
         stepped_.push_back(text);
     }
 }
@@ -83,10 +89,50 @@ void Checker::findAssignments()
     }
     for (bank_file::Assignment& assignment : bank_.assignments) {
         const int end = headerAfter(assignment.headerSlot);
-        for (int slot = assignment.headerSlot + 1; slot <= (end == 0 ? lastSlot() : end - 1); ++slot) {
-            if (!stepped(slot).isEmpty())
-                ++assignment.items;
+        for (int slot = assignment.headerSlot + 1; slot <= (end == 0 ? lastSlot() : end - 1); ++slot)
+            count(assignment, slot);
+    }
+}
+
+void Checker::count(bank_file::Assignment& assignment, int slot) const
+{
+    using reader_rules::Marker;
+    const QString& line = stepped(slot);
+    if (line.isEmpty())
+        return;
+    ++assignment.items;
+    if (reader_rules::isRoutineLine(line))
+        ++assignment.routineLines;
+    else if (markers_[std::size_t(slot - 1)] == Marker::Question)
+        ++assignment.questions;
+    else if (markers_[std::size_t(slot - 1)] == Marker::Answer)
+        ++assignment.answers;
+    else
+        ++assignment.unmarked;
+}
+
+// The slips that leave an item looking right to its writer while the
+// program reads it otherwise: a marker that is not one, and a header
+// without its point.
+void Checker::checkItemBeginnings()
+{
+    QSet<QString> numbers;
+    for (const bank_file::Assignment& assignment : bank_.assignments)
+        numbers.insert(assignment.number);
+    for (int slot = 1; slot <= lastSlot(); ++slot) {
+        const QString& item = raw(slot);
+        if (const QString slip = check_rules::markerSlip(item); !slip.isEmpty()) {
+            add(Problem::Warning, slot, slip);
+            continue;
         }
+        const QString number = check_rules::unpointedHeaderNumber(item);
+        if (number.isEmpty() || numbers.contains(number))
+            continue;
+        unpointed_.insert(slot);
+        add(Problem::Warning, slot,
+            QStringLiteral("this item reads like the header of assignment %1 without the point after its number, so it "
+                           "is no header and the bank has no assignment %1: write \"%1.\"")
+                .arg(number));
     }
 }
 
@@ -104,34 +150,59 @@ void Checker::checkPassEnds()
                 end = slot;
         }
         if (end != 0 && end != nextHeader) {
+            if (unpointed_.contains(end))
+                continue;
             add(Problem::Warning, end,
                 QStringLiteral("this item begins with %1, the next assignment's number: a student working on "
                                "assignment %2 stops here")
                     .arg(next, assignment.number));
         } else if (end == 0 && nextHeader != 0 && !repeated_.contains(nextHeader)) {
+            const QString nextNumber = bank_file::headerNumber(raw(nextHeader));
+            if (nextNumber < assignment.number) {
+                add(Problem::Warning, nextHeader,
+                    QStringLiteral("assignment %1 comes after assignment %2 (%3): the assignments are out of order, "
+                                   "and a student working on assignment %2 steps on into %1; put them in increasing "
+                                   "order")
+                        .arg(nextNumber, assignment.number, where(assignment.headerSlot)));
+                continue;
+            }
             add(Problem::Warning, assignment.headerSlot,
                 QStringLiteral("assignment %1 is followed by the header of assignment %2 (%3), not of %4: a student "
                                "working on assignment %1 steps on into it")
-                    .arg(assignment.number, bank_file::headerNumber(raw(nextHeader)), where(nextHeader), next));
+                    .arg(assignment.number, nextNumber, where(nextHeader), next));
         }
     }
 }
 
-void Checker::checkRoutineName(int slot, const QString& name)
+void Checker::checkRoutineName(int slot, const QString& line)
 {
+    const QString name = reader_rules::routineName(line);
     if (isKnownRoutine(name))
         return;
     QString text;
-    if (name.contains(u'\n') || name.contains(u'\r'))
+    if (name.contains(u'\n') || name.contains(u'\r')) {
         text = QStringLiteral("a routine line must be alone in its item: the lines after it become part of the "
                               "routine's name");
-    else if (name.isEmpty())
-        text = QStringLiteral("a routine line without a routine's name: write graph1, graph2 or graph3 after "
-                              "\"`routine\" and a blank");
-    else
-        text = QStringLiteral("there is no routine \"%1\": name graph1, graph2 or graph3, after \"`routine\" and one "
-                              "blank")
+    } else if (name.isEmpty()) {
+        text = QStringLiteral("a routine line without a routine's name: write graph1, graph2, graph3 or a picture's "
+                              "file name after \"`routine\" and a blank");
+    } else if (line.at(8) != u' ' && line.at(8) != u'\t') {
+        text = QStringLiteral("a blank must follow \"`routine\": as written, the name is read from the character "
+                              "after \"%1\" on, \"%2\"")
+                   .arg(line.left(9), name);
+    } else if (check_rules::isPictureName(name)) {
+        if (check_rules::isBesideTheBank(name)) {
+            bank_.pictureUses.push_back({name, slot});
+            return;
+        }
+        text = QStringLiteral("a picture must sit beside the bank file: name the file alone, without a folder or "
+                              "\"..\" (\"%1\")")
                    .arg(name);
+    } else {
+        text = QStringLiteral("there is no routine \"%1\": name graph1, graph2, graph3 or a picture file (.png, "
+                              ".jpg, .svg), after \"`routine\" and one blank")
+                   .arg(name);
+    }
     add(Problem::Error, slot, text);
 }
 
@@ -156,7 +227,7 @@ void Checker::checkRoutineLines()
                     .arg(where(lastRun)));
         }
         if (stepRuns || pictureRuns)
-            checkRoutineName(slot, reader_rules::routineName(line));
+            checkRoutineName(slot, line);
         else if (routine)
             add(Problem::Warning, slot,
                 QStringLiteral("a routine line of exactly eight characters is shown as text and draws nothing"));
@@ -175,6 +246,7 @@ void check(bank_file::Bank& bank)
 {
     Checker checker(bank);
     checker.findAssignments();
+    checker.checkItemBeginnings();
     checker.checkPassEnds();
     checker.checkRoutineLines();
 }

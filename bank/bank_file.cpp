@@ -15,6 +15,8 @@ namespace {
 // Past this many problems in one file the rest of it is not read: a file
 // that is not a bank at all would otherwise give one per line.
 constexpr int MaxProblemsPerFile = 100;
+// Lines that are not UTF-8 named one by one; the rest are counted.
+constexpr int MaxUndecodableListed = 10;
 
 // The lines of a text: split at LF, with a CR before the LF dropped; no line
 // follows a final LF.
@@ -62,11 +64,12 @@ public:
     {
     }
 
-    // False when the file is not text or has too many problems to be read
-    // to its end.
+    // False when the file is not all text or has too many problems to be
+    // read to its end.
     bool parse(const QByteArray& bytes);
 
 private:
+    QString decodeLineByLine(const QByteArray& bytes);
     bool textIsReadable(const std::vector<QStringView>& lines);
     void take(QStringView line, int number);
     void directive(QStringView line, int number);
@@ -81,8 +84,12 @@ private:
     QString name_;
     int& slotsUsed_;
     int problems_ = 0;
+    bool undecodable_ = false;  // some lines are not UTF-8
 
     bool inItem_ = false;
+    // After an unknown "@@" line: its lines are passed over, as they have a
+    // problem already.
+    bool inUnknown_ = false;
     bool keepItem_ = false;  // false past the bank's last slot
     QStringList itemLines_;
     int outsideFirst_ = 0;
@@ -101,26 +108,9 @@ void FileParser::problem(int line, const QString& text)
 bool FileParser::parse(const QByteArray& bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        // Not UTF-8: name the first line that is not, and read no further.
-        int first = 0;
-        int more = 0;
-        const std::vector<QByteArrayView> rawLines = splitLines(QByteArrayView(bytes));
-        for (std::size_t i = 0; i < rawLines.size(); ++i) {
-            QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            // The decoder decodes, and finds errors, when its result is taken.
-            const QString decoded = lineDecoder.decode(rawLines[i]);
-            if (!lineDecoder.hasError())
-                continue;
-            if (first == 0)
-                first = int(i) + 1;
-            else
-                ++more;
-        }
-        problem(first, QStringLiteral("the text is not UTF-8%1; save the file as UTF-8").arg(andMore(more)));
-        return false;
-    }
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        text = decodeLineByLine(bytes);
     if (bytes.isEmpty())
         bank_.problems.push_back({Problem::Warning, name_, 0, QStringLiteral("the file is empty")});
 
@@ -131,7 +121,35 @@ bool FileParser::parse(const QByteArray& bytes)
         take(lines[i], int(i) + 1);
     finishItem();
     finishOutsideText();
-    return !full();
+    return !full() && !undecodable_;
+}
+
+// Names the lines that are not UTF-8, the first ones each and the rest in a
+// count, and keeps them with their undecodable bytes replaced, so that the
+// lines around them are still read and checked.
+QString FileParser::decodeLineByLine(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    std::vector<int> undecodable;
+    const std::vector<QByteArrayView> rawLines = splitLines(QByteArrayView(bytes));
+    for (std::size_t i = 0; i < rawLines.size(); ++i) {
+        QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        text += lineDecoder.decode(rawLines[i]);
+        text += u'\n';
+        if (lineDecoder.hasError())
+            undecodable.push_back(int(i) + 1);
+    }
+    undecodable_ = !undecodable.empty();
+    const int listed = std::min(int(undecodable.size()), MaxUndecodableListed);
+    for (int i = 0; i < listed; ++i) {
+        const int more = i + 1 == listed ? int(undecodable.size()) - listed : 0;
+        problem(undecodable[std::size_t(i)],
+                (i == 0 ? QStringLiteral("the text is not UTF-8%1; save the file as UTF-8")
+                        : QStringLiteral("not UTF-8 either%1"))
+                    .arg(andMore(more)));
+    }
+    return text;
 }
 
 bool FileParser::textIsReadable(const std::vector<QStringView>& lines)
@@ -160,11 +178,14 @@ void FileParser::take(QStringView line, int number)
     if (line.startsWith(u"@@")) {
         finishItem();
         finishOutsideText();
+        inUnknown_ = false;
         directive(line.mid(2).trimmed(), number);
+    } else if (inUnknown_) {
+        return;
     } else if (inItem_) {
         if (keepItem_)
             itemLines_.append(line.toString());
-    } else if (!line.trimmed().isEmpty()) {
+    } else if (const QStringView text = line.trimmed(); !text.isEmpty() && !text.startsWith(u'#')) {
         if (outsideFirst_ == 0)
             outsideFirst_ = number;
         outsideLast_ = number;
@@ -193,6 +214,7 @@ void FileParser::directive(QStringView line, int number)
         return newSlot(true, false, number, number);
     if (rest.isEmpty() && keyword == u"unassigned")
         return newSlot(false, false, number, number);
+    inUnknown_ = true;
     problem(number, QStringLiteral("unknown line \"@@ %1\": a slot begins with \"@@ item\", \"@@ empty\" or \"@@ unassigned\"")
                         .arg(line));
 }
@@ -227,7 +249,9 @@ void FileParser::finishOutsideText()
     const QString lines = outsideFirst_ == outsideLast_ ? QString()
                                                         : QStringLiteral(" (lines %1 to %2)").arg(outsideFirst_).arg(outsideLast_);
     problem(outsideFirst_,
-            QStringLiteral("text outside an item%1: an item's text follows a line \"@@ item\"").arg(lines));
+            QStringLiteral("text outside an item%1: an item's text follows a line \"@@ item\", and a comment begins "
+                           "with #")
+                .arg(lines));
     outsideFirst_ = 0;
 }
 
@@ -246,7 +270,7 @@ void sortProblems(Bank& bank, std::size_t from)
 }
 
 Bank build(const QString& path, const std::vector<std::pair<QString, QByteArray>>& files,
-           const std::vector<Problem>& unread)
+           const std::vector<Problem>& unread, const PictureCheck& pictures = {})
 {
     Bank bank;
     bank.path = path;
@@ -259,6 +283,8 @@ Bank build(const QString& path, const std::vector<std::pair<QString, QByteArray>
     }
     bank.slotsUsed = slotsUsed;
     bank_check::check(bank);
+    if (pictures)
+        pictures(bank);
     sortProblems(bank, unread.size());
     // Where a file went unread, its headers may be what is missing.
     if (bank.assignments.empty() && !incomplete) {
@@ -269,9 +295,9 @@ Bank build(const QString& path, const std::vector<std::pair<QString, QByteArray>
     return bank;
 }
 
-Bank fromSources(const QString& path, const bank_source::Sources& sources)
+Bank fromSources(const QString& path, const bank_source::Sources& sources, const PictureCheck& pictures = {})
 {
-    return build(path, sources.files, sources.problems);
+    return build(path, sources.files, sources.problems, pictures);
 }
 
 }  // namespace
@@ -302,9 +328,9 @@ Bank parse(const QString& path, const std::vector<std::pair<QString, QByteArray>
     return build(path, files, {});
 }
 
-Bank read(const QString& path)
+Bank read(const QString& path, const PictureCheck& pictures)
 {
-    return fromSources(path, bank_source::readPath(path));
+    return fromSources(path, bank_source::readPath(path), pictures);
 }
 
 Bank readFiles(const QStringList& paths)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The question-bank format that the built-in course text (data/0NN.txt) and
@@ -14,9 +15,17 @@
 //   "@@ empty"       an empty slot
 //   "@@ unassigned"  a slot that the loader passes over without storing
 // and the bank may begin with "@@ course NAME". Slots are filled from 1 on.
+// Outside an item, blank lines and comments (lines that begin with "#")
+// are passed over.
 namespace bank_file {
 
 constexpr int LastSlot = 5000;
+
+// The course of the built-in text, and of a bank without a course line.
+inline QString builtInCourse()
+{
+    return QStringLiteral("Physics II");
+}
 // More than any bank of 5000 slots needs; a bigger file is refused unread.
 constexpr qint64 MaxBankBytes = 32 * 1024 * 1024;
 
@@ -42,6 +51,18 @@ struct Assignment {
     QString number;  // "011"
     int headerSlot = 0;
     int items = 0;  // slots after the header, up to the next header, that a student is shown
+    // The items by kind; together they make `items`.
+    int questions = 0;
+    int answers = 0;
+    int unmarked = 0;
+    int routineLines = 0;
+};
+
+// A routine line that names a picture file, which sits beside the bank file
+// that holds the line.
+struct PictureUse {
+    QString name;  // cleaned as every routine name is: "incline.png"
+    int slot = 0;
 };
 
 struct Bank {
@@ -51,6 +72,7 @@ struct Bank {
     int slotsUsed = 0;  // slots in the files, also past the last slot
     std::vector<Slot> bankSlots;  // [0] is slot 1; none past the last slot
     std::vector<Assignment> assignments;
+    std::vector<PictureUse> pictureUses;  // in slot order
     std::vector<Problem> problems;
 
     bool usable() const;
@@ -58,9 +80,14 @@ struct Bank {
     int warningCount() const;
 };
 
+// Checks the picture files that the bank's routine lines name and adds its
+// problems to the bank. The reader itself decodes no picture.
+using PictureCheck = std::function<void(Bank&)>;
+
 // Reads a bank: a file, or a folder whose bank files (*.txt, *.drillbank)
-// are read in name order as one bank. Then checks it whole.
-Bank read(const QString& path);
+// are read in name order as one bank. Then checks it whole, its pictures
+// with `pictures` when one is given.
+Bank read(const QString& path, const PictureCheck& pictures = {});
 
 // Reads these files, in this order, as one bank and checks it.
 Bank readFiles(const QStringList& paths);
@@ -71,6 +98,9 @@ Bank parse(const QString& path, const std::vector<std::pair<QString, QByteArray>
 // The header line's assignment number: the item's first three characters
 // when they are digits followed by a point; empty for any other item.
 QString headerNumber(const QString& item);
+
+// The bank in its own format: the course line, if any, then every slot.
+QByteArray formatted(const QString& course, const std::vector<Slot>& bankSlots);
 
 // Every problem, one per line, in file and line order.
 QString problemLines(const Bank& bank);

@@ -23,13 +23,16 @@ QString problemLines(const Bank& bank)
 QString summary(const Bank& bank)
 {
     QString text = QStringLiteral("Bank: %1 (%2)\n").arg(bank.path, counted(int(bank.files.size()), "file", "files"));
-    text += bank.course.isEmpty() ? QStringLiteral("Course: Physics II (the bank has no course line)\n")
+    text += bank.course.isEmpty() ? QStringLiteral("Course: %1 (the bank has no course line)\n").arg(builtInCourse())
                                   : QStringLiteral("Course: %1\n").arg(bank.course);
     for (const Assignment& assignment : bank.assignments) {
-        text += QStringLiteral("Assignment %1: header in slot %2, %3\n")
+        text += QStringLiteral("Assignment %1: header in slot %2, %3: %4, %5, %6 unmarked, %7\n")
                     .arg(assignment.number)
                     .arg(assignment.headerSlot)
-                    .arg(counted(assignment.items, "item", "items"));
+                    .arg(counted(assignment.items, "item", "items"), counted(assignment.questions, "question", "questions"),
+                         counted(assignment.answers, "answer", "answers"))
+                    .arg(assignment.unmarked)
+                    .arg(counted(assignment.routineLines, "routine line", "routine lines"));
     }
     text += QStringLiteral("Slots used: %1 of %2\n").arg(bank.slotsUsed).arg(LastSlot);
     const QString counts = QStringLiteral("%1, %2").arg(counted(bank.errorCount(), "problem", "problems"),

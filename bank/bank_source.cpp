@@ -19,19 +19,6 @@ QString megabytes(qint64 bytes)
     return QString::number(double(bytes) / (1024 * 1024), 'f', 1) + QStringLiteral(" MB");
 }
 
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
-}
-
 // Reads files into one bank, within the bytes a bank may hold in all.
 class Reader {
 public:
@@ -83,7 +70,7 @@ void Reader::readFile(const QString& path)
     case PlainFile::Failure::System:
         return failWithReason(path, file.error);
     case PlainFile::Failure::NotPlain:
-        return fail(path, QStringLiteral("is %1, not a bank file").arg(kindOf(file.mode)));
+        return fail(path, QStringLiteral("is %1, not a bank file").arg(posix_file::kindOf(file.mode)));
     case PlainFile::Failure::TooLarge:
         return tooLarge(path, file.size);
     }

@@ -324,6 +324,15 @@ void stepping(const BenchResults& bench)
                    .arg(duration(bank.ms), QString::number(bank.counter("slots"), 'f', 0), num(bank.counter("megabytes"), 1)),
                bankGoal, bank.ms < 100 && bank.counter("slots") == 5000);
     }
+    const Result pictures = bench.get(QStringLiteral("BM_ReadAndCheckBankWithPictures/manual_time"));
+    const QString picturesGoal = QStringLiteral("< 300 ms");
+    if (measured(QStringLiteral("3 bank with pictures"), picturesGoal, {&pictures})) {
+        addRow(QStringLiteral("3 bank with pictures"),
+               QStringLiteral("%1 (%2 pictures of %3 kB)")
+                   .arg(duration(pictures.ms), QString::number(pictures.counter("pictures"), 'f', 0),
+                        QString::number(pictures.counter("picture_kilobytes"), 'f', 0)),
+               picturesGoal, pictures.ms < 300 && pictures.counter("pictures") == 50);
+    }
 }
 
 void display(const BenchResults& bench)

@@ -64,9 +64,11 @@ int main(int argc, char** argv)
         paths.append(QFile::decodeName(argv[i]));
     const bank_file::Bank bank = bank_file::readFiles(paths);
     std::fputs(bank_file::problemLines(bank).toLocal8Bit().constData(), stderr);
-    if (!bank.usable() || !bank.course.isEmpty()) {
+    if (!bank.usable() || !bank.course.isEmpty() || !bank.pictureUses.empty()) {
         if (!bank.course.isEmpty())
             std::fprintf(stderr, "%s: error: the built-in course text takes no course line\n", argv[2]);
+        if (!bank.pictureUses.empty())
+            std::fprintf(stderr, "%s: error: the built-in course text takes no pictures\n", argv[2]);
         return 1;
     }
 

@@ -10,6 +10,8 @@ void MainForm::runRoutine(const QString& routine)
         graph2();
     else if (routine == QStringLiteral("graph3"))
         graph3();
+    else if (const auto picture = bankPictures_.constFind(routine); picture != bankPictures_.constEnd())
+        ui.Picture1->showFitted(*picture);
     else
         Platform::endProgram(0);
 }

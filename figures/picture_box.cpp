@@ -140,6 +140,17 @@ void PictureBox::blank()
     update();
 }
 
+void PictureBox::showFitted(const picture_decoder::Picture& picture)
+{
+    canvas_ = blankCanvas();
+    const QSizeF area = contentsRect().size();
+    QRectF target(QPointF(), QSizeF(picture.size()).scaled(area, Qt::KeepAspectRatio));
+    target.moveCenter(QRectF(QPointF(), area).center());
+    QPainter painter(&canvas_);
+    picture.draw(painter, target);
+    update();
+}
+
 void PictureBox::setPicture(const QImage& picture)
 {
     picture_ = picture;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bank/picture_decoder.h"
+
 #include <QFrame>
 #include <QImage>
 
@@ -26,6 +28,9 @@ public:
     void print(double x, double y, const QString& text);
     // Back to the plain white background.
     void blank();
+    // On the plain white background, the picture as large as the box holds
+    // it with its proportions kept, in the middle.
+    void showFitted(const picture_decoder::Picture& picture);
 
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);

@@ -7,7 +7,7 @@
 // bank (or the bank) and a line within it; a bank is usable exactly when it
 // has no error, holds an assignment and no slot past the last; in a usable
 // bank every routine line that a press of Next Question / Answer or "next
-// picture" would run names a graph; and a usable bank written back in the
+// picture" would run names a graph or a picture to be read beside it; and a usable bank written back in the
 // format reads back into the same slots.
 #include "bank/bank_check.h"
 #include "bank/bank_file.h"
@@ -15,6 +15,8 @@
 #include "fuzz_checks.h"
 
 #include <QHash>
+
+#include <algorithm>
 
 #include <cstdint>
 
@@ -69,29 +71,17 @@ void checkUsableBank(const Bank& bank)
         QString stepped = slot.text;
         reader_rules::stripMarker(stepped);
         const bool runs = isRoutineLine(stepped) && (stepped.size() > 8 || isRoutineLine(slot.text));
-        require(!runs || bank_check::isKnownRoutine(reader_rules::routineName(stepped)),
+        const QString name = reader_rules::routineName(stepped);
+        const bool picture = std::any_of(bank.pictureUses.begin(), bank.pictureUses.end(),
+                                         [&](const bank_file::PictureUse& use) { return use.name == name; });
+        require(!runs || bank_check::isKnownRoutine(name) || picture,
                 "a usable bank ends the program at a routine line");
     }
 }
 
-// The bank in its own format again, in one file.
-QByteArray written(const Bank& bank)
-{
-    QByteArray text = bank.course.isEmpty() ? QByteArray() : "@@ course " + bank.course.toUtf8() + '\n';
-    for (const bank_file::Slot& slot : bank.bankSlots) {
-        if (!slot.stores)
-            text += "@@ unassigned\n";
-        else if (slot.text.isEmpty())
-            text += "@@ empty\n";
-        else
-            text += "@@ item\n" + slot.text.toUtf8().replace("\r\n", "\n") + '\n';
-    }
-    return text;
-}
-
 void checkRoundTrip(const Bank& bank)
 {
-    const Bank again = bank_file::parse(QStringLiteral("again"), {{QStringLiteral("again.txt"), written(bank)}});
+    const Bank again = bank_file::parse(QStringLiteral("again"), {{QStringLiteral("again.txt"), bank_file::formatted(bank.course, bank.bankSlots)}});
     require(again.usable() && again.course == bank.course, "a usable bank written back is not usable");
     require(again.bankSlots.size() == bank.bankSlots.size(), "a bank written back has other slots");
     for (std::size_t i = 0; i < bank.bankSlots.size(); ++i) {

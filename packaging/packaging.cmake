@@ -15,7 +15,8 @@ install(FILES ${DRILL_PACKAGING_DIR}/physics-drill.svg DESTINATION ${CMAKE_INSTA
 install(FILES ${DRILL_PACKAGING_DIR}/org.example.physics_drill.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${DRILL_PACKAGING_DIR}/physics-drill-bank.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME physics-drill.xml)
-install(FILES ${PROJECT_SOURCE_DIR}/examples/graphs-and-rates.drillbank
+# The example bank's picture sits beside it, where its routine line finds it.
+install(FILES ${PROJECT_SOURCE_DIR}/examples/graphs-and-rates.drillbank ${PROJECT_SOURCE_DIR}/examples/incline.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/physics-drill/examples)
 install(FILES ${DRILL_PACKAGING_DIR}/copyright DESTINATION ${DRILL_DOC_DIR})
 
@@ -76,6 +77,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
+# The Qt libraries, the SVG one for a bank's pictures among them, come from
+# the libraries the programs link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 include(CPack)

@@ -33,6 +33,19 @@ QString reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("not a regular file");
+}
+
 int writeAll(int fd, const char* data, qsizetype size)
 {
     qsizetype written = 0;
@@ -48,6 +61,20 @@ int writeAll(int fd, const char* data, qsizetype size)
         written += n;
     }
     return 0;
+}
+
+int writeNewFile(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    Descriptor fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fd.isOpen())
+        return errno;
+    int error = writeAll(fd.get(), bytes.constData(), bytes.size());
+    if (error == 0 && ::fsync(fd.get()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(name.constData());
+    return error;
 }
 
 QByteArray readAt(int fd, qint64 offset, qint64 length)

@@ -29,9 +29,17 @@ private:
 // The system's reason for an errno value, as a sentence fragment.
 QString reason(int error);
 
+// What a file that is not a plain file is, as "a folder" or "a named pipe".
+QString kindOf(mode_t mode);
+
 // Writes all the bytes (at the end, for a file opened to append); returns 0
 // or the errno of the failure.
 int writeAll(int fd, const char* data, qsizetype size);
+
+// Creates the file, which must not exist yet, with these bytes; returns 0 or
+// the errno of the failure (EEXIST: a file of that name exists). A file
+// that could not be written whole is removed again.
+int writeNewFile(const QString& path, const QByteArray& bytes);
 
 // Up to `length` bytes from `offset`; fewer when the file ends or a read fails.
 QByteArray readAt(int fd, qint64 offset, qint64 length);

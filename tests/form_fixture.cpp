@@ -18,21 +18,22 @@ FormFixture::~FormFixture()
 
 MainForm& FormFixture::start(const QStringList& answers)
 {
-    return launch(answers, std::nullopt);
+    return launch(answers, std::nullopt, {});
 }
 
-MainForm& FormFixture::startWithBank(bank_file::Bank bank, const QStringList& answers)
+MainForm& FormFixture::startWithBank(bank_file::Bank bank, const QStringList& answers, bank_pictures::Pictures pictures)
 {
-    return launch(answers, std::move(bank));
+    return launch(answers, std::move(bank), std::move(pictures));
 }
 
-MainForm& FormFixture::launch(const QStringList& answers, std::optional<bank_file::Bank> bank)
+MainForm& FormFixture::launch(const QStringList& answers, std::optional<bank_file::Bank> bank,
+                              bank_pictures::Pictures pictures)
 {
     for (const QString& answer : answers)
         platform.answers.push_back(answer);
     form = std::make_unique<MainForm>(platform);
     if (bank)
-        form->useBank(std::move(*bank));
+        form->useBank(std::move(*bank), std::move(pictures));
     form->load();
     return *form;
 }

@@ -19,7 +19,7 @@ public:
     // Builds the window and runs its load step with these dialog answers.
     MainForm& start(const QStringList& answers = {QStringLiteral("A. Student"), QString(), QStringLiteral("11")});
     // The same, on an instructor's bank in place of the built-in one.
-    MainForm& startWithBank(bank_file::Bank bank, const QStringList& answers);
+    MainForm& startWithBank(bank_file::Bank bank, const QStringList& answers, bank_pictures::Pictures pictures = {});
 
     // Replaces the bank by these items from slot 1 on, back at the start.
     void useBank(const QStringList& items, const QString& nextAssignment = QStringLiteral("012"));
@@ -36,7 +36,7 @@ public:
     std::unique_ptr<MainForm> form;
 
 private:
-    MainForm& launch(const QStringList& answers, std::optional<bank_file::Bank> bank);
+    MainForm& launch(const QStringList& answers, std::optional<bank_file::Bank> bank, bank_pictures::Pictures pictures);
 
     QTemporaryDir home_;
     QByteArray savedHome_;

@@ -1,4 +1,6 @@
 #include "bank/bank_file.h"
+#include "bank/bank_pictures.h"
+#include "bank/picture_decoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,6 +76,8 @@ private slots:
     void badInputOnDisk_data();
     void badInputOnDisk();
     void folderFilesAreReadInNameOrder();
+    void svgReferencesOutside_data();
+    void svgReferencesOutside();
 };
 
 void BankFileTest::problems_data()
@@ -89,8 +93,8 @@ void BankFileTest::problems_data()
                                         << QStringList{"2:error:a second course line"};
     QTest::newRow("course line without a name") << lines({"@@ course   ", "@@ item", header})
                                                 << QStringList{"1:error:needs the course's name"};
-    QTest::newRow("unknown @@ line") << lines({"@@ item", header, "@@ iten", "text"})
-                                     << QStringList{"3:error:unknown line \"@@ iten\"", "4:error:text outside an item"};
+    QTest::newRow("unknown @@ line, and no second problem for its text")
+        << lines({"@@ item", header, "@@ iten", "text", "@@ item", "more"}) << QStringList{"3:error:unknown line \"@@ iten\""};
     QTest::newRow("words after a slot's keyword") << lines({"@@ item", header, "@@ empty slot"})
                                                   << QStringList{"3:error:unknown line \"@@ empty slot\""};
     QTest::newRow("text before the first slot") << lines({"Assignments for week 3", "@@ item", header})
@@ -99,8 +103,20 @@ void BankFileTest::problems_data()
         << lines({"@@ item", header, "@@ empty", "first", "", "second", "@@ item", "fine"})
         << QStringList{"4:error:text outside an item (lines 4 to 6)"};
     QTest::newRow("blank lines outside items") << lines({"  ", "@@ item", header, "@@ empty", "\t", ""}) << QStringList();
+    QTest::newRow("comments outside items") << lines({"# week 3", "@@ course Optics", "  # lenses", "@@ item", header,
+                                                      "@@ empty", "# the first question:", "@@ item", "a"})
+                                            << QStringList();
     QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
-                               << QStringList{"3:error:not UTF-8 (and on 1 more line)"};
+                               << QStringList{"3:error:not UTF-8; save the file as UTF-8", "4:error:not UTF-8 either"};
+    QTest::newRow("not UTF-8: the lines that decode are still checked")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
+        << QStringList{"3:error:not UTF-8", "4:error:before the bank's first slot", "5:error:unknown line",
+                       "7:error:no routine \"graph7\""};
+    QTest::newRow("twelve lines not UTF-8: ten named, then a count")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n" + QByteArray("caf\xe9\n").repeated(12))
+        << QStringList{"3:error:not UTF-8;", "4:error:either", "5:error:either", "6:error:either", "7:error:either",
+                       "8:error:either", "9:error:either", "10:error:either", "11:error:either",
+                       "12:error:not UTF-8 either (and on 2 more lines)"};
     QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n") << QStringList{"2:error:not UTF-8"};
     QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
                                           << QStringList{"3:error:not UTF-8"};
@@ -118,7 +134,13 @@ void BankFileTest::problems_data()
     QTest::newRow("routine in capitals, blanks and a hyphen") << lines({"@@ item", header, "@@ item", "`ROUTINE  Graph-3 "})
                                                               << QStringList();
     QTest::newRow("routine without a separator") << lines({"@@ item", header, "@@ item", "`routinegraph1"})
-                                                 << QStringList{"4:error:no routine \"raph1\""};
+                                                 << QStringList{"4:error:a blank must follow \"`routine\""};
+    QTest::newRow("routine naming a picture beside the bank") << lines({"@@ item", header, "@@ item", "`routine Incline.PNG"})
+                                                              << QStringList();
+    QTest::newRow("routine naming a picture in the folder above")
+        << lines({"@@ item", header, "@@ item", "`routine ../incline.png"}) << QStringList{"4:error:beside the bank file"};
+    QTest::newRow("routine naming a picture in a subfolder")
+        << lines({"@@ item", header, "@@ item", "`routine figures/incline.svg"}) << QStringList{"4:error:without a folder"};
     QTest::newRow("bare routine marker, which next picture runs")
         << lines({"@@ item", header, "@@ item", "`routine"}) << QStringList{"4:error:without a routine's name"};
     QTest::newRow("routine marker and a blank") << lines({"@@ item", header, "@@ item", "`routine "})
@@ -153,6 +175,45 @@ void BankFileTest::problems_data()
     QTest::newRow("a marked item beginning with the next number") << lines({"@@ item", header, "@@ item", "`a012 g"})
                                                                   << QStringList{"4:warning:stops here"};
 
+    QTest::newRow("a capital Q: no marker") << lines({"@@ item", header, "@@ item", "`QA ball is thrown"})
+                                            << QStringList{"4:warning:begins with \"`Q\", which is no marker"};
+    QTest::newRow("a capital A: no marker") << lines({"@@ item", header, "@@ item", "`A**12 m**"})
+                                            << QStringList{"4:warning:the answer marker is \"`a\""};
+    QTest::newRow("an apostrophe for the back-quote") << lines({"@@ item", header, "@@ item", "'qA ball is thrown"})
+                                                      << QStringList{"4:warning:begins with \"'q\""};
+    QTest::newRow("a typographic quote for the back-quote")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x98" "a**12 m**")})
+        << QStringList{"4:warning:the back-quote, \"`a\""};
+    QTest::newRow("an apostrophe before routine") << lines({"@@ item", header, "@@ item", "'routine graph1"})
+                                                  << QStringList{"4:warning:\"`routine\""};
+    QTest::newRow("blanks before a marker") << lines({"@@ item", header, "@@ item", "  `qA ball"})
+                                            << QStringList{"4:warning:begins with blanks before \"`q\""};
+    QTest::newRow("a tab before a marker") << lines({"@@ item", header, "@@ item", "\t`a**12 m**"})
+                                           << QStringList{"4:warning:white space before \"`a\""};
+    QTest::newRow("a blank before a routine line") << lines({"@@ item", header, "@@ item", " `routine graph1"})
+                                                   << QStringList{"4:warning:very start of an item"};
+    QTest::newRow("an apostrophe before query") << lines({"@@ item", header, "@@ item", "'query 3: a ball"})
+                                                << QStringList{"4:warning:\"'q\""};
+    QTest::newRow("quoted words are no slips")
+        << lines({"@@ item", header, "@@ item", "'quasi-static' means slow", "@@ item", "'a' is the acceleration"})
+        << QStringList();
+    QTest::newRow("a header without its point, and a word")
+        << lines({"@@ item", header, "@@ item", "a", "@@ item", "012 Projectiles", "@@ item", "b"})
+        << QStringList{"6:warning:reads like the header of assignment 012 without the point"};
+    QTest::newRow("a header without its point, and a colon") << lines({"@@ item", header, "@@ item", "012:"})
+                                                             << QStringList{"4:warning:write \"012.\""};
+    QTest::newRow("a header without its point, and a hyphen") << lines({"@@ item", header, "@@ item", "012- Waves"})
+                                                              << QStringList{"4:warning:no assignment 012"};
+    QTest::newRow("a number alone") << lines({"@@ item", header, "@@ item", "013"})
+                                    << QStringList{"4:warning:header of assignment 013"};
+    QTest::newRow("a number that has its header elsewhere")
+        << lines({"@@ item", header, "@@ item", "011 Heat", "@@ item", "a"}) << QStringList();
+    QTest::newRow("a quantity is no header") << lines({"@@ item", header, "@@ item", "250 m of steel rail"}) << QStringList();
+    QTest::newRow("assignments out of order")
+        << lines({"@@ item", "012.  `query 2", "@@ item", "a", "@@ item", header, "@@ item", "b"})
+        << QStringList{"6:warning:assignment 011 comes after assignment 012 (slot 1, bank.txt:2): the assignments are "
+                       "out of order"};
+
     QTest::newRow("exactly 5000 slots") << manySlots(5000) << QStringList();
     QTest::newRow("5001 slots") << manySlots(5001) << QStringList{"5002:error:slot 5001 is past the bank's last slot, 5000"};
 }
@@ -181,6 +242,8 @@ void BankFileTest::slotTexts_data()
                                      << QStringList{h + "\r\nsecond", ""};
     QTest::newRow("no LF after the last line") << QByteArray("@@ item\n" + h.toUtf8() + "\nlast") << QStringList{h + "\r\nlast"};
     QTest::newRow("an item without lines") << lines({"@@ item", h, "@@ item", "@@ item", "x"}) << QStringList{h, "", "x"};
+    QTest::newRow("a # line inside an item is its text") << lines({"@@ item", h, "# 3 moles", "@@ empty", "# note"})
+                                                         << QStringList{h + "\r\n# 3 moles", ""};
     QTest::newRow("markers, braces and tabs kept") << lines({"@@ item", h, "@@ item", "`qa{}b\tc }"})
                                                    << QStringList{h, "`qa{}b\tc }"};
     QTest::newRow("@@ lines with blanks around the keyword") << lines({"@@item", h, "@@   empty  ", "@@ unassigned\t"})
@@ -218,21 +281,26 @@ void BankFileTest::courseLine()
 void BankFileTest::summaryAndAssignments()
 {
     const Bank bank = parseOne(lines({"@@ course Optics", "@@ item", header, "@@ empty", "@@ item", "`q", "@@ item", "a",
-                                      "@@ item", "`routine graph1", "@@ item", "012.  `query 2", "@@ unassigned", "@@ item",
-                                      "b", "@@ item", "012. again"}));
+                                      "@@ item", "`routine graph1", "@@ item", "`qb", "@@ item", "`ac", "@@ item", "`qd",
+                                      "@@ item", "012.  `query 2", "@@ unassigned", "@@ item", "b", "@@ item",
+                                      "012. again"}));
     QCOMPARE(bank.assignments.size(), std::size_t(2));
     QCOMPARE(bank.assignments[0].number, QStringLiteral("011"));
     QCOMPARE(bank.assignments[0].headerSlot, 1);
-    QCOMPARE(bank.assignments[0].items, 2);  // "a" and the routine line; "`q" alone is never shown
-    QCOMPARE(bank.assignments[1].headerSlot, 6);
+    QCOMPARE(bank.assignments[0].items, 5);  // "`q" alone is never shown
+    QCOMPARE(bank.assignments[1].headerSlot, 9);
     QCOMPARE(bank.assignments[1].items, 1);  // up to the repeated header
     const QString summary = bank_file::summary(bank);
     QVERIFY2(summary.contains(QStringLiteral("Course: Optics\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Assignment 011: header in slot 1, 2 items\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Assignment 012: header in slot 6, 1 item\n")), qPrintable(summary));
-    QVERIFY2(summary.contains(QStringLiteral("Slots used: 9 of 5000\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 011: header in slot 1, 5 items: 2 questions, 1 answer, 1 "
+                                             "unmarked, 1 routine line\n")),
+             qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Assignment 012: header in slot 9, 1 item: 0 questions, 0 answers, 1 "
+                                             "unmarked, 0 routine lines\n")),
+             qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Slots used: 12 of 5000\n")), qPrintable(summary));
     QVERIFY2(summary.endsWith(QStringLiteral("The bank can be used (0 problems, 1 warning).\n")), qPrintable(summary));
-    QVERIFY(bank_file::problemLines(bank).startsWith(QStringLiteral("bank.txt:17: warning: assignment 012 has its header")));
+    QVERIFY(bank_file::problemLines(bank).startsWith(QStringLiteral("bank.txt:23: warning: assignment 012 has its header")));
 }
 
 void BankFileTest::aFileOfJunkStopsAtAHundredProblems()
@@ -277,6 +345,16 @@ enum class OnDisk {
     PipeInAFolder,
     FolderWithoutBankFiles,
     UnreadableFile,
+    MissingPicture,
+    PictureNamedButForCase,
+    PictureIsAFolder,
+    PictureLinkLoop,
+    HundredMegabytePicture,
+    PictureBomb,
+    SvgWithExternalReference,
+    PictureInTheFolderAbove,
+    PictureThatIsText,
+    PictureAsANamedPipe,
 };
 
 void write(const QString& path, const QByteArray& bytes)
@@ -286,11 +364,45 @@ void write(const QString& path, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) != 0 ? 0xedb88320u ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG of a few dozen bytes whose header claims 50000 by 50000 pixels.
+QByteArray pictureBomb()
+{
+    const auto chunk = [](const QByteArray& type, const QByteArray& data) {
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        stream << quint32(data.size());
+        stream.writeRawData((type + data).constData(), int(type.size() + data.size()));
+        stream << crc32(type + data);
+        return out;
+    };
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << quint32(50000) << quint32(50000) << quint8(8) << quint8(2) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", qCompress(QByteArray(4096, '\0')).mid(4)) +
+           chunk("IEND", {});
+}
+
 // Makes the case in `dir` and returns the path to read.
 QString make(OnDisk kind, const QString& dir)
 {
     const QString file = dir + QStringLiteral("/bank.txt");
     const QByteArray valid = "@@ item\n011.  `query 1\n";
+    const QString picture = dir + QStringLiteral("/incline.png");
+    const auto withPicture = [&](const QByteArray& name) {
+        write(file, valid + "@@ item\n`routine " + name + "\n@@ item\n`qWhat is the angle?\n");
+        return file;
+    };
     switch (kind) {
     case OnDisk::Missing:
         return file;
@@ -342,6 +454,39 @@ QString make(OnDisk kind, const QString& dir)
         write(file, valid);
         QFile::setPermissions(file, {});
         return file;
+    case OnDisk::MissingPicture:
+        return withPicture("incline.png");
+    case OnDisk::PictureNamedButForCase:
+        write(dir + QStringLiteral("/Incline Plane.png"), {});
+        return withPicture("Incline Plane.png");
+    case OnDisk::PictureIsAFolder:
+        QDir(dir).mkdir(QStringLiteral("incline.png"));
+        return withPicture("incline.png");
+    case OnDisk::PictureLinkLoop:
+        QFile::link(picture, picture);
+        return withPicture("incline.png");
+    case OnDisk::HundredMegabytePicture: {
+        QFile huge(picture);
+        if (huge.open(QIODevice::WriteOnly))
+            huge.resize(100 * 1024 * 1024);
+        return withPicture("incline.png");
+    }
+    case OnDisk::PictureBomb:
+        write(picture, pictureBomb());
+        return withPicture("incline.png");
+    case OnDisk::SvgWithExternalReference:
+        write(dir + QStringLiteral("/incline.svg"),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"40\" "
+              "height=\"20\"><image xlink:href=\"/dev/zero\" width=\"40\" height=\"20\"/></svg>\n");
+        return withPicture("incline.svg");
+    case OnDisk::PictureInTheFolderAbove:
+        return withPicture("../incline.png");
+    case OnDisk::PictureThatIsText:
+        write(picture, "@@ item\nnot a picture\n");
+        return withPicture("incline.png");
+    case OnDisk::PictureAsANamedPipe:
+        ::mkfifo(QFile::encodeName(picture).constData(), 0600);
+        return withPicture("incline.png");
     }
     return {};
 }
@@ -358,7 +503,10 @@ void BankFileTest::badInputOnDisk_data()
     QTest::newRow("empty file") << OnDisk::EmptyFile
                                 << QStringList{"%1/bank.txt: warning: the file is empty",
                                                "%1/bank.txt: error: the bank holds no assignment header"};
-    QTest::newRow("binary file") << OnDisk::BinaryFile << QStringList{"%1/bank.txt:1: error: the text is not UTF-8"};
+    // Ten lines named as not UTF-8, and the control characters of the rest.
+    QTest::newRow("binary file") << OnDisk::BinaryFile
+                                 << QStringList{"%1/bank.txt:1: error: the text is not UTF-8"} +
+                                        QStringList(10, QStringLiteral("%1/bank.txt:"));
     QTest::newRow("a single 100 MB line") << OnDisk::HundredMegabyteLine
                                           << QStringList{"%1/bank.txt: error: is 100.0 MB, more than a bank may hold (32.0 MB)"};
     QTest::newRow("a single 10 MB line") << OnDisk::TenMegabyteLine
@@ -376,6 +524,39 @@ void BankFileTest::badInputOnDisk_data()
         << OnDisk::FolderWithoutBankFiles << QStringList{"%1: error: is a folder without bank files (*.txt or *.drillbank)"};
     QTest::newRow("an unreadable file") << OnDisk::UnreadableFile
                                         << QStringList{"%1/bank.txt: error: cannot be read: Permission denied"};
+
+    QTest::newRow("a missing picture") << OnDisk::MissingPicture
+                                       << QStringList{"%1/bank.txt:4: error: there is no picture file \"incline.png\" "
+                                                      "beside the bank, in %1"};
+    QTest::newRow("a picture named but for case and blanks")
+        << OnDisk::PictureNamedButForCase
+        << QStringList{"%1/bank.txt:4: error: there is no picture file \"inclineplane.png\" beside the bank, in %1: "
+                       "\"Incline Plane.png\" matches but for case, blanks or hyphens"};
+    QTest::newRow("a picture that is a folder") << OnDisk::PictureIsAFolder
+                                                << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is a "
+                                                               "folder, not a picture file"};
+    QTest::newRow("a picture in a link loop") << OnDisk::PictureLinkLoop
+                                              << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" cannot be "
+                                                             "read: Too many levels of symbolic links"};
+    QTest::newRow("a picture of 100 MB") << OnDisk::HundredMegabytePicture
+                                         << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is 100.0 MB, "
+                                                        "more than a picture may take (16.0 MB)"};
+    QTest::newRow("a small PNG that claims 50000 by 50000 pixels")
+        << OnDisk::PictureBomb
+        << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is 50000 by 50000 pixels, more than"};
+    QTest::newRow("an SVG that refers to another file")
+        << OnDisk::SvgWithExternalReference
+        << QStringList{"%1/bank.txt:4: error: the picture \"incline.svg\" refers to \"/dev/zero\" outside itself, which "
+                       "is not followed"};
+    QTest::newRow("a picture in the folder above") << OnDisk::PictureInTheFolderAbove
+                                                   << QStringList{"%1/bank.txt:4: error: a picture must sit beside the "
+                                                                  "bank file"};
+    QTest::newRow("a picture that is text") << OnDisk::PictureThatIsText
+                                            << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is not a "
+                                                           "PNG or JPEG picture"};
+    QTest::newRow("a picture that is a named pipe") << OnDisk::PictureAsANamedPipe
+                                                    << QStringList{"%1/bank.txt:4: error: the picture \"incline.png\" is a "
+                                                                   "named pipe"};
 }
 
 void BankFileTest::badInputOnDisk()
@@ -387,7 +568,8 @@ void BankFileTest::badInputOnDisk()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = make(kind, dir.path());
-    const Bank bank = bank_file::read(path);
+    const bank_pictures::LoadedBank loaded = bank_pictures::read(path);
+    const Bank& bank = loaded.bank;
     QStringList found;
     for (const Problem& problem : bank.problems)
         found.append(problem.toString());
@@ -395,6 +577,7 @@ void BankFileTest::badInputOnDisk()
     for (qsizetype i = 0; i < found.size(); ++i)
         QVERIFY2(found[i].startsWith(expected[i].arg(dir.path())), qPrintable(found.join(u'\n')));
     QVERIFY(!bank.usable());
+    QVERIFY(loaded.pictures.isEmpty());
     QVERIFY(bank.bankSlots.size() <= std::size_t(bank_file::LastSlot));
 }
 
@@ -419,5 +602,40 @@ void BankFileTest::folderFilesAreReadInNameOrder()
     QCOMPARE(bank.files[bank.bankSlots[2].file], dir.path() + QStringLiteral("/02-waves.txt"));
 }
 
-QTEST_GUILESS_MAIN(BankFileTest)
+// Reading an SVG picture's texts takes the toolkit's fonts.
+void BankFileTest::svgReferencesOutside_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("outside");  // empty: nothing outside the picture
+    QTest::newRow("parts of itself") << QByteArray("<defs><linearGradient id='g'/></defs><rect fill='url(#g)'/>"
+                                                   "<use xlink:href='#g'/>")
+                                     << "";
+    QTest::newRow("data written into it") << QByteArray("<image xlink:href='data:image/png;base64,iVBORw0KGgo='/>") << "";
+    QTest::newRow("another file") << QByteArray("<image xlink:href='photo.jpg'/>") << "photo.jpg";
+    QTest::newRow("a web address, SVG 2 style") << QByteArray("<image href='https://example.org/a.png'/>")
+                                                << "https://example.org/a.png";
+    QTest::newRow("a fill from another file") << QByteArray("<rect style='fill: url( \"other.svg#g\" )'/>") << "other.svg#g";
+    QTest::newRow("a style sheet that imports") << QByteArray("<style>@import 'a.css';</style>") << "@import";
+    QTest::newRow("a use of another file") << QByteArray("<use xlink:href='parts.svg#arrow'/>") << "parts.svg#arrow";
+}
+
+void BankFileTest::svgReferencesOutside()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outside);
+    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'>" + body +
+                           "</svg>";
+    QString error;
+    QCOMPARE(picture_decoder::externalReference(svg, error), outside);
+    QCOMPARE(error, QString());
+
+    const QByteArray styled = "<?xml-stylesheet href='a.css'?>" + svg;
+    QCOMPARE(picture_decoder::externalReference(styled, error), QStringLiteral("href='a.css'"));
+    const QByteArray entity = "<!DOCTYPE svg [<!ENTITY e SYSTEM 'file:///etc/passwd'>]>" + svg;
+    QCOMPARE(picture_decoder::externalReference(entity, error), QStringLiteral("file:///etc/passwd"));
+    QCOMPARE(picture_decoder::externalReference("<svg><g></svg>", error), QString());
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_MAIN(BankFileTest)
 #include "tst_bank_file.moc"

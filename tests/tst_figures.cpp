@@ -65,6 +65,7 @@ private slots:
     void nextPictureNeverReadsPastTheBank();
     void nextPictureOnABareMarkerEndsTheProgram();
     void copyPictureShowsPicture1InPicture2();
+    void bankPictureIsDrawnFittedInPicture1();
     void pendExpBeepsAndDrawsCirclesAboutTheCentre();
     void secondPendExpClickAddsNoTimer();
 };
@@ -250,6 +251,49 @@ void FiguresTest::copyPictureShowsPicture1InPicture2()
     const QRect common = picture1.rect().intersected(picture2.rect());
     QCOMPARE(picture2.copy(common), picture1.copy(common));
     QCOMPARE(form.ui.Picture1->picture(), QImage());
+}
+
+void FiguresTest::bankPictureIsDrawnFittedInPicture1()
+{
+    QTemporaryDir dir;
+    QImage redBox(80, 40, QImage::Format_RGB32);
+    redBox.fill(red);
+    QVERIFY(redBox.save(dir.filePath(QStringLiteral("redbox.png"))));
+    QFile file(dir.filePath(QStringLiteral("bank.drillbank")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("@@ item\n011.  `query 1\n@@ item\n`routine Red-Box.PNG\n@@ item\n`qWhat colour is the box?\n"
+               "@@ item\n`routine graph1\n@@ item\n`routine redbox.png\n");
+    file.close();
+    const bank_pictures::LoadedBank loaded = bank_pictures::read(file.fileName());
+    QVERIFY2(loaded.bank.usable(), qPrintable(bank_file::problemLines(loaded.bank)));
+
+    FormFixture f;
+    MainForm& form = f.startWithBank(loaded.bank, {QStringLiteral("A. Student"), QString(), QStringLiteral("11")},
+                                     loaded.pictures);
+    form.ui.cmdNextQuestion->click();
+    QCOMPARE(f.questionText(), QStringLiteral("\r\n\r\nWhat colour is the box?"));
+    const PictureBox* box = form.ui.Picture1;
+    saveArtifact(box, QStringLiteral("bank_picture"));
+    // Twice as wide as high, it fills the box's width, in the middle of
+    // its height, with white above and below.
+    QCOMPARE(pixelAt(box, 500, 500), red.rgb());
+    QCOMPARE(pixelAt(box, 5, 500), red.rgb());
+    QCOMPARE(pixelAt(box, 995, 500), red.rgb());
+    QCOMPARE(pixelAt(box, 500, 20), white.rgb());
+    QCOMPARE(pixelAt(box, 500, 980), white.rgb());
+
+    // "next picture" finds the graph's line and draws graph1 over the
+    // picture; at the next press, the picture's line, which covers graph1.
+    form.ui.cmd_next_picture->click();
+    QCOMPARE(form.lineIndex, 4);
+    QVERIFY(colourNear(box, 400, 700, black));
+    QCOMPARE(pixelAt(box, 850, 450), red.rgb());
+    form.ui.cmd_next_picture->click();
+    QCOMPARE(form.lineIndex, 5);
+    QVERIFY(!colourNear(box, 400, 700, black));
+    form.ui.cmd_copy_picture->click();
+    QCOMPARE(form.ui.Picture2->shownImage().pixel(5, 100), red.rgb());
+    QVERIFY(!form.hasEnded());
 }
 
 void FiguresTest::pendExpBeepsAndDrawsCirclesAboutTheCentre()
