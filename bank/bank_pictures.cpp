@@ -2,6 +2,7 @@
 
 #include "bank/picture_decoder.h"
 #include "bank/reader_rules.h"
+#include "platform/on_all_cores.h"
 #include "platform/posix_file.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <thread>
 
 namespace bank_pictures {
 
@@ -91,18 +91,7 @@ void decodeAll(std::vector<PictureFile>& pictures)
         else
             raster.push_back(&picture);
     }
-    const std::size_t threads =
-        std::clamp<std::size_t>(std::min<std::size_t>(std::thread::hardware_concurrency(), raster.size()), 1, 8);
-    const auto decodeEvery = [&raster](std::size_t first, std::size_t step) {
-        for (std::size_t i = first; i < raster.size(); i += step)
-            raster[i]->decoded = readAndDecode(*raster[i]);
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(decodeEvery, t, threads);
-    decodeEvery(0, threads);
-    for (std::thread& helper : helpers)
-        helper.join();
+    forEachOnAllCores(raster.size(), [&raster](std::size_t i) { raster[i]->decoded = readAndDecode(*raster[i]); });
 }
 
 Pictures check(Bank& bank)

@@ -1,10 +1,11 @@
 #include "report/class_records.h"
 
+#include "platform/on_all_cores.h"
+
 #include <QDate>
 #include <QTime>
 
 #include <algorithm>
-#include <thread>
 
 namespace class_records {
 
@@ -16,28 +17,19 @@ constexpr qint64 day = 24 * 3600;
 
 ClassRecords read(const inputs::Found& found)
 {
-    // The files are read on as many threads as there are cores, each taking
-    // every n-th file, into places kept in the order of the names.
+    // The files are read on all cores, into places kept in the order of the
+    // names.
     const std::size_t count = found.files.size();
     std::vector<inputs::Contents> failures(count);
     std::vector<std::optional<StudentFile>> read(count);
-    const auto readEvery = [&](std::size_t first, std::size_t step) {
-        for (std::size_t i = first; i < count; i += step) {
-            const inputs::File& file = found.files[i];
-            inputs::Contents contents = inputs::read(file.nativePath);
-            if (contents.failure)
-                failures[i] = std::move(contents);
-            else
-                read[i] = StudentFile{file.name, file.path, file.student, record_reader::read(contents.bytes)};
-        }
-    };
-    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < threads; ++t)
-        helpers.emplace_back(readEvery, t, threads);
-    readEvery(0, threads);
-    for (std::thread& helper : helpers)
-        helper.join();
+    forEachOnAllCores(count, [&](std::size_t i) {
+        const inputs::File& file = found.files[i];
+        inputs::Contents contents = inputs::read(file.nativePath);
+        if (contents.failure)
+            failures[i] = std::move(contents);
+        else
+            read[i] = StudentFile{file.name, file.path, file.student, record_reader::read(contents.bytes)};
+    });
 
     ClassRecords records;
     records.unread = found.unread;

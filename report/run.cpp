@@ -1,5 +1,7 @@
 #include "report/run.h"
 
+#include "platform/on_all_cores.h"
+
 #include "report/assignment_page.h"
 #include "report/class_model.h"
 #include "report/csv_table.h"
@@ -13,11 +15,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <algorithm>
-#include <atomic>
 #include <functional>
 #include <optional>
-#include <thread>
 
 namespace report_run {
 namespace {
@@ -53,23 +52,11 @@ bool samePath(const QString& a, const QString& b)
 
 using Job = std::function<std::optional<QString>()>;
 
-// Runs the jobs on as many threads as there are cores, each taking the next
-// job in turn; returns their failures in the order of the jobs.
+// Runs the jobs on all cores; returns their failures in the order of the jobs.
 std::vector<QString> runAll(const std::vector<Job>& jobs)
 {
     std::vector<std::optional<QString>> failures(jobs.size());
-    std::atomic<std::size_t> next = 0;
-    const auto work = [&] {
-        for (std::size_t j = next++; j < jobs.size(); j = next++)
-            failures[j] = jobs[j]();
-    };
-    const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    std::vector<std::thread> helpers;
-    for (std::size_t t = 1; t < std::min(threads, jobs.size()); ++t)
-        helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    forEachOnAllCores(jobs.size(), [&](std::size_t j) { failures[j] = jobs[j](); });
     std::vector<QString> found;
     for (auto& failure : failures) {
         if (failure)
