@@ -77,20 +77,24 @@ int writeNewFile(const QString& path, const QByteArray& bytes)
     return error;
 }
 
-QByteArray readAt(int fd, qint64 offset, qint64 length)
+int readAt(int fd, qint64 offset, qint64 length, QByteArray* bytes)
 {
-    QByteArray bytes(length, Qt::Uninitialized);
+    bytes->resize(length);
     qint64 got = 0;
     while (got < length) {
-        const ssize_t n = ::pread(fd, bytes.data() + got, size_t(length - got), off_t(offset + got));
+        const ssize_t n = ::pread(fd, bytes->data() + got, size_t(length - got), off_t(offset + got));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            bytes->clear();
+            return errno;
+        }
+        if (n == 0)
             break;
         got += n;
     }
-    bytes.truncate(got);
-    return bytes;
+    bytes->truncate(got);
+    return 0;
 }
 
 PlainFile readPlainFile(const QString& path, qint64 limit)

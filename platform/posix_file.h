@@ -41,8 +41,9 @@ int writeAll(int fd, const char* data, qsizetype size);
 // that could not be written whole is removed again.
 int writeNewFile(const QString& path, const QByteArray& bytes);
 
-// Up to `length` bytes from `offset`; fewer when the file ends or a read fails.
-QByteArray readAt(int fd, qint64 offset, qint64 length);
+// Reads up to `length` bytes from `offset` into `bytes` (fewer where the
+// file ends); returns 0 or the errno of a failed read.
+int readAt(int fd, qint64 offset, qint64 length, QByteArray* bytes);
 
 // A whole file as readPlainFile() found it.
 struct PlainFile {

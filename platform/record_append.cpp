@@ -100,9 +100,9 @@ int syncFolder(int folderFd)
     return record_calls::sync(folderFd, QByteArray());
 }
 
-// Empties the journal and syncs it, then removes it: whatever becomes of its
-// name after a power cut, it holds no record any more. 0 or the errno.
-int clearJournal(int folderFd)
+// Empties the journal and syncs it: an empty journal is never applied.
+// 0 or the errno.
+int emptyJournal(int folderFd)
 {
     int fd = -1;
     int error = record_calls::openAt(folderFd, journalName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
@@ -113,9 +113,16 @@ int clearJournal(int folderFd)
         error = record_calls::truncate(fd, journalName, 0);
     if (error == 0)
         error = record_calls::sync(fd, journalName);
-    if (error != 0)
+    return error;
+}
+
+// Empties the journal, then removes it: whatever becomes of its name after
+// a power cut, it holds no record any more. 0 or the errno.
+int clearJournal(int folderFd)
+{
+    if (const int error = emptyJournal(folderFd))
         return error;
-    // An empty journal is never applied: one that cannot be removed may stay.
+    // Emptied, it may stay where it cannot be removed.
     record_calls::removeAt(folderFd, journalName);
     return 0;
 }
@@ -127,7 +134,7 @@ int retireJournal(int folderFd)
     const int error = record_calls::removeAt(folderFd, journalName);
     if (error == 0 || error == ENOENT)
         return 0;
-    return clearJournal(folderFd) == 0 ? 0 : error;
+    return emptyJournal(folderFd) == 0 ? 0 : error;
 }
 
 // Renames a journal that cannot be used, so that nothing is lost with it,

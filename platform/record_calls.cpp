@@ -43,20 +43,7 @@ int read(int fd, const QByteArray& name, qint64 offset, qint64 length, QByteArra
     bytes->clear();
     if (const int error = injected(Call::Read, name))
         return error;
-    bytes->resize(length);
-    qint64 got = 0;
-    while (got < length) {
-        const ssize_t n = ::pread(fd, bytes->data() + got, size_t(length - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes->truncate(got);
-    return 0;
+    return posix_file::readAt(fd, offset, length, bytes);
 }
 
 int writeAll(int fd, const QByteArray& name, const QByteArray& bytes)
