@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/main_form.h"
+#include "platform/host_system.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -9,14 +10,46 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+// A program started without a console (from a Windows shortcut) shows what it
+// would have printed in a message box. The course text itself is too long for
+// one: it needs a file to go to.
+int runInMessageBox(int& argc, char** argv, const command_line::Options& options, Platform& platform)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Physics Drill"));
+    if (options.action == command_line::Options::Action::ExportBank && options.bankPath.isEmpty()) {
+        platform.errorBox(QStringLiteral("physics-drill --export-bank writes the course text to standard output, "
+                                         "which a program started without a console does not have. Name the new "
+                                         "file to write it to, for example: physics-drill --export-bank "
+                                         "course.drillbank"));
+        return 2;
+    }
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    const int status = command_line::runWithoutWindow(options, out, err);
+    out.flush();
+    err.flush();
+    const QString text = (outText + errText).trimmed();
+    if (status == 0)
+        platform.infoBox(text);
+    else if (!text.isEmpty())
+        platform.errorBox(text);
+    return status;
+}
+
+}  // namespace
+
 int runProgram(int& argc, char** argv, Platform& platform)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const command_line::Options options = command_line::parse(arguments);
+    const command_line::Options options = command_line::parse(host_system::arguments(argc, argv));
 
     if (options.action != command_line::Options::Action::Run) {
+        if (host_system::prepareTextOutput() == host_system::TextOutput::MessageBox)
+            return runInMessageBox(argc, argv, options, platform);
         // Needs no display: nothing here opens a window or asks anything.
         // Reading an SVG picture's texts takes the toolkit's fonts: the check
         // gets them on a platform without a display.

@@ -27,7 +27,7 @@ void MainForm::startUp()
     ui.Picture2->setScaleHeight(1000);
     ui.Picture2->setScaleWidth(1000);
 
-    const QString folder = defaultFolder();
+    const QString folder = platform_.defaultFolder();
     dataFolder = folder;
     platform_.makeFolder(folder);
 

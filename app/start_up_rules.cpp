@@ -8,15 +8,6 @@
 
 namespace start_up_rules {
 
-QString defaultFolder()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("c:\\korvelan");
-#else
-    return QDir::homePath() + QStringLiteral("/korvelan");
-#endif
-}
-
 QString namePrompt()
 {
     return QStringLiteral("Your full name:  ");

@@ -5,9 +5,6 @@
 // The rules by which the start-up settles a run's fields.
 namespace start_up_rules {
 
-// The data folder used unless the student names another one.
-QString defaultFolder();
-
 QString namePrompt();
 QString folderQuestionPrompt(const QString& defaultFolder);
 QString folderPathPrompt(const QString& defaultFolder);

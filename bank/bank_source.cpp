@@ -2,13 +2,10 @@
 
 #include "platform/posix_file.h"
 
-#include <QFile>
+#include <QDir>
 
 #include <algorithm>
 #include <cerrno>
-
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace bank_source {
 
@@ -49,10 +46,10 @@ private:
 
 void Reader::readPath(const QString& path)
 {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        failWithReason(path, errno);
-    else if (S_ISDIR(info.st_mode))
+    posix_file::PathInfo info;
+    if (const int error = posix_file::pathInfo(posix_file::nativePath(path), &info))
+        failWithReason(path, error);
+    else if (info.isFolder())
         readFolder(path);
     else
         readFile(path);
@@ -78,27 +75,22 @@ void Reader::readFile(const QString& path)
 
 void Reader::readFolder(const QString& path)
 {
-    DIR* dir = ::opendir(QFile::encodeName(path).constData());
-    if (dir == nullptr)
-        return failWithReason(path, errno);
+    std::vector<QByteArray> entries;
+    if (const int error = posix_file::listFolder(posix_file::nativePath(path), &entries))
+        return failWithReason(path, error);
     QStringList names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
+    for (const QByteArray& entry : entries) {
+        const QString name = posix_file::pathFromNative(entry);
         if (isBankFileName(name))
             names.append(name);
     }
-    const int listingError = errno;
-    ::closedir(dir);
-    if (listingError != 0)
-        return failWithReason(path, listingError);
     if (names.isEmpty())
         return fail(path, QStringLiteral("is a folder without bank files (*.txt or *.drillbank)"));
 
     std::sort(names.begin(), names.end());
-    const QString folder = path.endsWith(u'/') ? path : path + u'/';
+    const QDir folder(path);
     for (const QString& name : names)
-        readFile(folder + name);
+        readFile(folder.filePath(name));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QXmlStreamReader>
 
 namespace picture_decoder {
@@ -60,10 +59,7 @@ Decoded decodeSvg(const QByteArray& bytes)
                                      "all that it shows")
                           .arg(reference));
     }
-    auto drawing = std::make_shared<QSvgRenderer>(bytes);
-    if (!drawing->isValid() || drawing->defaultSize().isEmpty())
-        return failed(QStringLiteral("cannot be decoded: it is not an SVG picture of a size"));
-    return {Picture(std::move(drawing), bytes.size()), QString()};
+    return parseSvg(bytes);
 }
 
 // A reference within the picture: to one of its own parts, or data written
@@ -95,13 +91,13 @@ QString outsideUrl(QStringView text)
 
 Picture::Picture(QImage image) : image_(std::move(image)) {}
 
-Picture::Picture(std::shared_ptr<QSvgRenderer> drawing, qint64 bytes) : drawing_(std::move(drawing)), drawingBytes_(bytes)
+Picture::Picture(std::shared_ptr<const Drawing> drawing, qint64 bytes) : drawing_(std::move(drawing)), drawingBytes_(bytes)
 {
 }
 
 QSize Picture::size() const
 {
-    return drawing_ ? drawing_->defaultSize() : image_.size();
+    return drawing_ ? drawing_->size() : image_.size();
 }
 
 qint64 Picture::keptBytes() const
@@ -112,7 +108,7 @@ qint64 Picture::keptBytes() const
 void Picture::draw(QPainter& painter, const QRectF& target) const
 {
     if (drawing_) {
-        drawing_->render(&painter, target);
+        drawing_->draw(painter, target);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -7,7 +7,6 @@
 #include <memory>
 
 class QPainter;
-class QSvgRenderer;
 
 // Turns the bytes of an instructor's picture file into the image that the
 // program keeps with the bank, or into the reason why it cannot.
@@ -23,13 +22,21 @@ constexpr qint64 MaxPixels = 25'000'000;
 // twice the usual pixel density.
 constexpr int MaxKeptSide = 800;
 
+// A picture drawn anew at each size it is shown: an SVG drawing.
+class Drawing {
+public:
+    virtual ~Drawing() = default;
+    virtual QSize size() const = 0;
+    virtual void draw(QPainter& painter, const QRectF& target) const = 0;
+};
+
 // A picture as the program keeps it: a PNG or JPEG decoded into an image,
 // or an SVG parsed into a drawing, which is drawn at the size it is shown.
 class Picture {
 public:
     Picture() = default;
     explicit Picture(QImage image);
-    explicit Picture(std::shared_ptr<QSvgRenderer> drawing, qint64 bytes);
+    explicit Picture(std::shared_ptr<const Drawing> drawing, qint64 bytes);
 
     bool isNull() const { return image_.isNull() && !drawing_; }
     // The size it is drawn at by its own measure: only its proportions count.
@@ -40,7 +47,7 @@ public:
 
 private:
     QImage image_;
-    std::shared_ptr<QSvgRenderer> drawing_;
+    std::shared_ptr<const Drawing> drawing_;
     qint64 drawingBytes_ = 0;
 };
 
@@ -56,6 +63,10 @@ enum class Kind { Raster, Svg };
 Kind kindOf(const QString& name);
 
 Decoded decode(const QByteArray& bytes, Kind kind);
+
+// The drawing of an SVG picture that refers to nothing outside itself, or
+// why there is none. Builds without the toolkit's SVG module have none.
+Decoded parseSvg(const QByteArray& bytes);
 
 // For an SVG picture: the first reference to something outside it (another
 // file, a web address), which is never followed; empty when there is none.

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/random_sequence.h"
 
+#include <QDir>
 #include <QHash>
 #include <QStringList>
 
@@ -12,6 +13,8 @@ class MemoryPlatform : public Platform {
 public:
     QString inputBox(const QString&) override { return answers.isEmpty() ? QString() : answers.takeFirst(); }
     void errorBox(const QString& text) override { errors.append(text); }
+    void infoBox(const QString& text) override { errors.append(text); }
+    QString defaultFolder() override { return QDir::homePath() + QStringLiteral("/korvelan"); }
 
     void appendRecord(const std::vector<RecordPart>& parts) override
     {

@@ -16,7 +16,7 @@ install(FILES ${DRILL_PACKAGING_DIR}/org.example.physics_drill.metainfo.xml DEST
 install(FILES ${DRILL_PACKAGING_DIR}/physics-drill-bank.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME physics-drill.xml)
 # The example bank's picture sits beside it, where its routine line finds it.
-install(FILES ${PROJECT_SOURCE_DIR}/examples/graphs-and-rates.drillbank ${PROJECT_SOURCE_DIR}/examples/incline.svg
+install(FILES ${PROJECT_SOURCE_DIR}/examples/graphs-and-rates.drillbank ${DRILL_EXAMPLE_PICTURES}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/physics-drill/examples)
 install(FILES ${DRILL_PACKAGING_DIR}/copyright DESTINATION ${DRILL_DOC_DIR})
 

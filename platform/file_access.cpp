@@ -8,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace file_access {
 namespace {
@@ -47,7 +46,8 @@ bool makeFolder(const QString& path)
         folder = parent;
     }
     for (const QString& folder : missing) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        const int error = posix_file::makeFolder(folder);
+        if (error != 0 && error != EEXIST)
             return false;
     }
     return QFileInfo(absolute).isDir();

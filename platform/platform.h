@@ -22,6 +22,10 @@ public:
     virtual QString inputBox(const QString& prompt) = 0;
     // Modal message box with one OK button.
     virtual void errorBox(const QString& text) = 0;
+    // The same for a text that reports no error.
+    virtual void infoBox(const QString& text) = 0;
+    // The folder of the record files unless the student types another.
+    virtual QString defaultFolder() = 0;
 
     // Appends a record to every one of its files or to none: each file gets
     // its bytes in one write, synced to disk; missing files are created. On

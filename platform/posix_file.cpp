@@ -1,11 +1,9 @@
 #include "platform/posix_file.h"
 
-#include <QFile>
+#include "platform/posix_file_system.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,29 +26,23 @@ Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
     return *this;
 }
 
-QString reason(int error)
+bool PathInfo::isFolder() const
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return S_ISDIR(mode);
 }
 
-QString kindOf(mode_t mode)
+bool PathInfo::isPlainFile() const
 {
-    if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
+    return S_ISREG(mode);
 }
 
 int writeAll(int fd, const char* data, qsizetype size)
 {
     qsizetype written = 0;
     while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size_t(size - written));
+        // One call writes at most what an unsigned int holds on every system.
+        const auto chunk = unsigned(std::min<qsizetype>(size - written, qsizetype(1) << 30));
+        const auto n = ::write(fd, data + written, chunk);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -63,43 +55,9 @@ int writeAll(int fd, const char* data, qsizetype size)
     return 0;
 }
 
-int writeNewFile(const QString& path, const QByteArray& bytes)
-{
-    const QByteArray name = QFile::encodeName(path);
-    Descriptor fd(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!fd.isOpen())
-        return errno;
-    int error = writeAll(fd.get(), bytes.constData(), bytes.size());
-    if (error == 0 && ::fsync(fd.get()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(name.constData());
-    return error;
-}
-
-int readAt(int fd, qint64 offset, qint64 length, QByteArray* bytes)
-{
-    bytes->resize(length);
-    qint64 got = 0;
-    while (got < length) {
-        const ssize_t n = ::pread(fd, bytes->data() + got, size_t(length - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            bytes->clear();
-            return errno;
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes->truncate(got);
-    return 0;
-}
-
 PlainFile readPlainFile(const QString& path, qint64 limit)
 {
-    return readPlainFile(QFile::encodeName(path), limit);
+    return readPlainFile(nativePath(path), limit);
 }
 
 PlainFile readPlainFile(const QByteArray& nativePath, qint64 limit)
@@ -115,13 +73,16 @@ PlainFile readPlainFile(const QByteArray& nativePath, qint64 limit)
         return fail(PlainFile::Failure::System);
     };
 
-    const Descriptor fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
-    if (!fd.isOpen() || ::fstat(fd.get(), &info) != 0)
-        return failWithReason(errno);
-    file.mode = info.st_mode;
-    file.size = info.st_size;
-    if (!S_ISREG(info.st_mode))
+    int fd = -1;
+    if (const int error = system_calls::openToRead(nativePath, &fd))
+        return failWithReason(error);
+    const Descriptor descriptor(fd);
+    PathInfo info;
+    if (const int error = system_calls::infoOf(fd, &info))
+        return failWithReason(error);
+    file.mode = info.mode;
+    file.size = info.size;
+    if (!info.isPlainFile())
         return fail(PlainFile::Failure::NotPlain);
     if (file.size > limit)
         return fail(PlainFile::Failure::TooLarge);
@@ -137,7 +98,8 @@ PlainFile readPlainFile(const QByteArray& nativePath, qint64 limit)
         }
         if (got == bytes.size())
             bytes.resize(qsizetype(std::min<qint64>(limit + 1, std::max<qint64>(file.size + 1, 2 * qint64(got)))));
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, std::size_t(bytes.size() - got));
+        const auto chunk = unsigned(std::min<qsizetype>(bytes.size() - got, qsizetype(1) << 30));
+        const auto n = ::read(fd, bytes.data() + got, chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

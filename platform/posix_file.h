@@ -5,9 +5,12 @@
 
 #include <limits>
 #include <sys/types.h>
+#include <vector>
 
 // Small pieces shared by the file operations of the platform layer, the
-// bank reader and the report program.
+// bank reader and the report program. The descriptors are the C library's
+// on every system; what differs between systems (opening, positioned reads,
+// syncing, listing folders, the wording of errors) is in one file per system.
 namespace posix_file {
 
 // Owns an open file descriptor and closes it.
@@ -32,9 +35,35 @@ QString reason(int error);
 // What a file that is not a plain file is, as "a folder" or "a named pipe".
 QString kindOf(mode_t mode);
 
+// A path as the system's byte-oriented calls take it: the bytes of the file
+// system's own names where names are bytes, UTF-8 where they are UTF-16.
+QByteArray nativePath(const QString& path);
+QString pathFromNative(const QByteArray& nativePath);
+
+// What a path names, following symbolic links. The device and inode numbers
+// tell whether two paths name the same folder.
+struct PathInfo {
+    mode_t mode = 0;
+    qint64 size = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool isFolder() const;
+    bool isPlainFile() const;
+};
+// 0, or the errno of the failure (ENOENT: nothing by that name).
+int pathInfo(const QByteArray& nativePath, PathInfo* info);
+
+// The names in a folder, "." and ".." left out, in the order the system
+// lists them; 0 or the errno of the failure.
+int listFolder(const QByteArray& nativePath, std::vector<QByteArray>* names);
+
 // Writes all the bytes (at the end, for a file opened to append); returns 0
 // or the errno of the failure.
 int writeAll(int fd, const char* data, qsizetype size);
+
+// Creates one folder, owner-only where the system has modes; 0 or the errno
+// of the failure (EEXIST: something of that name exists).
+int makeFolder(const QString& path);
 
 // Creates the file, which must not exist yet, with these bytes; returns 0 or
 // the errno of the failure (EEXIST: a file of that name exists). A file

@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include "platform/file_access.h"
+#include "platform/host_system.h"
 #include "platform/prompt_dialog.h"
 #include "platform/text_rules.h"
 
@@ -18,6 +19,18 @@ void QtPlatform::errorBox(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text, QMessageBox::Ok);
     box.exec();
+}
+
+void QtPlatform::infoBox(const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString QtPlatform::defaultFolder()
+{
+    return host_system::defaultDataFolder();
 }
 
 void QtPlatform::appendRecord(const std::vector<RecordPart>& parts)

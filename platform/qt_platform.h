@@ -8,6 +8,8 @@ class QtPlatform : public Platform {
 public:
     QString inputBox(const QString& prompt) override;
     void errorBox(const QString& text) override;
+    void infoBox(const QString& text) override;
+    QString defaultFolder() override;
 
     void appendRecord(const std::vector<RecordPart>& parts) override;
     QByteArray readFile(const QString& path) override;

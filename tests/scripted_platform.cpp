@@ -3,6 +3,8 @@
 #include "platform/file_access.h"
 #include "platform/text_rules.h"
 
+#include <QDir>
+
 QString ScriptedPlatform::inputBox(const QString& prompt)
 {
     prompts.append(prompt);
@@ -17,6 +19,12 @@ QString ScriptedPlatform::inputBox(const QString& prompt)
 void ScriptedPlatform::errorBox(const QString& text)
 {
     errors.append(text);
+}
+
+QString ScriptedPlatform::defaultFolder()
+{
+    const QString home = qEnvironmentVariable("HOME", QDir::homePath());
+    return QDir::fromNativeSeparators(home) + QStringLiteral("/korvelan");
 }
 
 void ScriptedPlatform::appendRecord(const std::vector<RecordPart>& parts)

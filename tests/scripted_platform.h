@@ -17,6 +17,9 @@ class ScriptedPlatform : public Platform {
 public:
     QString inputBox(const QString& prompt) override;
     void errorBox(const QString& text) override;
+    void infoBox(const QString& text) override { infoTexts.append(text); }
+    // The korvelan folder in $HOME, which each test points at a folder of its own.
+    QString defaultFolder() override;
 
     void appendRecord(const std::vector<RecordPart>& parts) override;
     QByteArray readFile(const QString& path) override;
@@ -39,6 +42,7 @@ public:
     std::deque<QString> answers;
     QStringList prompts;
     QStringList errors;
+    QStringList infoTexts;
     QStringList foldersMade;
 
     QDateTime now{QDate(2026, 12, 7), QTime(14, 2, 0)};

@@ -2,6 +2,7 @@
 #include "platform/random_sequence.h"
 #include "platform/record_encoding.h"
 #include "platform/text_rules.h"
+#include "platform/windows_names.h"
 
 #include <QtTest>
 
@@ -25,6 +26,10 @@ private slots:
     void decodeReadsWindows1252();
     void splitLines_data();
     void splitLines();
+    void windowsNames_data();
+    void windowsNames();
+    void windowsPathsWithDevices_data();
+    void windowsPathsWithDevices();
 };
 
 void TextRulesTest::clockTextsAreFixedWidthWhateverTheLocale()
@@ -178,6 +183,66 @@ void TextRulesTest::splitLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(record_encoding::splitLines(text), lines);
+}
+
+void TextRulesTest::windowsNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("device");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("record file") << "send_1207.txt" << false << true;
+    QTest::newRow("journal") << ".record-journal" << false << true;
+    QTest::newRow("accented") << QString::fromUtf8("Zo\xc3\xab.txt") << false << true;
+    QTest::newRow("CON") << "CON" << true << false;
+    QTest::newRow("con in lower case") << "con" << true << false;
+    QTest::newRow("NUL with an extension") << "nul.txt" << true << false;
+    QTest::newRow("AUX with blanks before its point") << "AUX  .log" << true << false;
+    QTest::newRow("COM1") << "COM1" << true << false;
+    QTest::newRow("LPT9") << "lpt9.txt" << true << false;
+    QTest::newRow("COM0 is no device") << "COM0" << false << true;
+    QTest::newRow("COM10 is no device") << "COM10" << false << true;
+    QTest::newRow("CONSOLE is no device") << "CONSOLE" << false << true;
+    QTest::newRow("CONOUT$") << "CONOUT$" << true << false;
+    QTest::newRow("drive") << "c:masterFile.txt" << false << false;
+    QTest::newRow("stream") << "masterFile.txt:hidden" << false << false;
+    QTest::newRow("backslash") << "..\\masterFile.txt" << false << false;
+    QTest::newRow("slash") << "../masterFile.txt" << false << false;
+    QTest::newRow("share") << "\\\\server\\share" << false << false;
+    QTest::newRow("dot dot") << ".." << false << false;
+    QTest::newRow("trailing point") << "masterFile.txt." << false << false;
+    QTest::newRow("trailing blank") << "masterFile.txt " << false << false;
+    QTest::newRow("empty") << "" << false << false;
+}
+
+// Names that Windows reads as devices, drives, streams or other folders never
+// reach its calls as the name of a record file.
+void TextRulesTest::windowsNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, device);
+    QFETCH(bool, plain);
+    QCOMPARE(windows_names::isDeviceName(name), device);
+    QCOMPARE(windows_names::isPlainName(name), plain);
+}
+
+void TextRulesTest::windowsPathsWithDevices_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("device");
+    QTest::newRow("default folder") << "c:\\korvelan" << false;
+    QTest::newRow("typed with slashes") << "d:/work/physics" << false;
+    QTest::newRow("a device as the folder") << "CON" << true;
+    QTest::newRow("a device inside") << "c:\\work\\nul\\drill" << true;
+    QTest::newRow("device namespace") << "\\\\.\\PhysicalDrive0" << true;
+    QTest::newRow("share") << "\\\\server\\class\\ada" << false;
+    QTest::newRow("a device's name inside a longer one") << "c:\\console\\auxiliary" << false;
+}
+
+void TextRulesTest::windowsPathsWithDevices()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, device);
+    QCOMPARE(windows_names::hasDeviceName(path), device);
 }
 
 QTEST_GUILESS_MAIN(TextRulesTest)
