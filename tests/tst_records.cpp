@@ -65,6 +65,7 @@ private slots:
     void largeResponseIsKeptWhole();
     void timeLinesShowThePressNotTheRating_data();
     void timeLinesShowThePressNotTheRating();
+    void scriptedSessionGivesTheStoredFiles();
 };
 
 void RecordsTest::printZones_data()
@@ -427,6 +428,42 @@ void RecordsTest::timeLinesShowThePressNotTheRating()
     QCOMPARE(f.platform.prompts.size(), 4);
     QVERIFY(afterOpening(form.masterFileName).startsWith(openingRule + "\r\n" + timeLine("14:05:09") + "\r\n\r\n"));
     QVERIFY(afterOpening(form.sendFileName).startsWith(openingRule + "\r\n" + timeLine("14:05:10") + item.mid(2).toLatin1()));
+}
+
+// One session of every kind of record, with the clock and the random numbers
+// fixed, gives the stored files byte for byte: on every system the program
+// is built for, the same bytes reach the instructor.
+void RecordsTest::scriptedSessionGivesTheStoredFiles()
+{
+    FormFixture f;
+    f.platform.now = QDateTime(QDate(2026, 12, 7), QTime(9, 41, 30));
+    f.platform.tickSeconds = 1;
+    MainForm& form = f.start();
+    form.ui.cmdNextQuestion->click();
+    f.typeAnswer(QString::fromUtf8("Q = m c \xce\x94T: 2 kg \xc3\x97 4186 J/(kg\xc2\xb7\xc2\xb0""C) \xc3\x97 5 \xc2\xb0""C\r\n= 41 860 J"));
+    form.ui.cmd_enter_response->click();
+    form.ui.cmdNextQuestion->click();
+    f.typeAnswer(QStringLiteral("Ask about the sign of the work \u2013 caf\u00e9 example"));
+    form.ui.cmd_save_as_notes->click();
+    f.useBank({QStringLiteral("`qA rated question"), QStringLiteral("`aIts worked answer")});
+    form.ui.cmdNextQuestion->click();
+    f.typeAnswer(QStringLiteral("v = 3 m/s"));
+    f.platform.answers = {QStringLiteral("3")};
+    form.ui.cmd_enter_response->click();
+    form.ui.cmdNextQuestion->click();
+    f.typeAnswer(QStringLiteral("Right, units checked"));
+    f.platform.answers = {QStringLiteral("4")};
+    form.ui.cmd_enter_response->click();
+
+    // Kept for a look at what differs: build/test-artifacts/session.
+    const QDir written(f.defaultFolder());
+    const QStringList names{QStringLiteral("masterFile.txt"), QStringLiteral("send_1207.txt"), QStringLiteral("notes_.txt")};
+    QDir().mkpath(QStringLiteral(TEST_ARTIFACTS_DIR "/session"));
+    for (const QString& name : names)
+        QFile::copy(written.filePath(name), QStringLiteral(TEST_ARTIFACTS_DIR "/session/") + name);
+    const QDir stored(QStringLiteral(SESSIONS_DIR));
+    for (const QString& name : names)
+        QCOMPARE(FormFixture::bytesOf(written.filePath(name)), FormFixture::bytesOf(stored.filePath(name)));
 }
 
 QTEST_MAIN(RecordsTest)
