@@ -24,15 +24,17 @@ ClassRecords read(const inputs::Found& found)
     std::vector<std::optional<StudentFile>> read(count);
     forEachOnAllCores(count, [&](std::size_t i) {
         const inputs::File& file = found.files[i];
-        inputs::Contents contents = inputs::read(file.nativePath);
+        inputs::Contents contents = inputs::read(file);
         if (contents.failure)
             failures[i] = std::move(contents);
         else
-            read[i] = StudentFile{file.name, file.path, file.student, record_reader::read(contents.bytes)};
+            read[i] = StudentFile{file.name,  file.path,       file.student,     record_reader::read(contents.bytes),
+                                  file.label, file.kind, file.studentKey, file.studentId};
     });
 
     ClassRecords records;
     records.unread = found.unread;
+    records.warnings = found.warnings;
     for (std::size_t i = 0; i < count; ++i) {
         if (!read[i]) {
             records.unread.push_back({found.files[i].path, found.files[i].name, *failures[i].failure});

@@ -14,8 +14,12 @@ namespace class_records {
 struct StudentFile {
     QString name;     // relative to the folder that all arguments share
     QString path;     // as reached from the argument, for messages
-    QString student;  // the student's folder, named the same way
+    QString student;  // the student's name as the page shows it
     record_reader::Records records;
+    QString label;  // the file among the student's
+    inputs::Kind kind = inputs::Kind::Other;
+    QString studentKey;  // tells students apart byte for byte; empty: the name does
+    QString studentId;
 
     bool holdsRecords() const { return !records.openings.empty() || !records.entries.empty(); }
 };
@@ -23,6 +27,7 @@ struct StudentFile {
 struct ClassRecords {
     std::vector<StudentFile> files;  // read, in the order of their names
     std::vector<inputs::Unread> unread;
+    std::vector<inputs::Warning> warnings;
 };
 
 // Reads every file found, several at once; a file's bytes are held only
