@@ -1,5 +1,6 @@
 #include "report/class_model.h"
 
+#include "platform/on_all_cores.h"
 #include "platform/text_rules.h"
 #include "report/item_order.h"
 
@@ -30,27 +31,72 @@ struct AssignmentWork {
     std::vector<Work> work;  // in the order of the students
 };
 
-void gatherStudents(ClassModel& model)
+// Merges one student's files that hold records; the copies that no merged
+// record shows keep only what the problems and the file lists need.
+student_records::Merged mergeStudent(const std::vector<StudentFile*>& files)
 {
-    QHash<QString, std::size_t> studentOf;
-    for (const StudentFile& file : model.source.files) {
-        if (!file.holdsRecords()) {
-            model.emptyFiles.push_back(&file);
+    std::vector<const StudentFile*> reading(files.begin(), files.end());
+    student_records::Merged merged = student_records::merge(reading);
+    QSet<const Entry*> shown;
+    for (const Record& record : merged.records)
+        shown.insert(record.entry);
+    for (StudentFile* file : files) {
+        for (Entry& entry : file->records.entries) {
+            if (!shown.contains(&entry)) {
+                QString().swap(entry.item);
+                QString().swap(entry.text);
+            }
+        }
+    }
+    return merged;
+}
+
+// The files of each student, in the order of their names; students in the
+// order their first file is met.
+std::vector<std::vector<std::size_t>> groupsOf(const std::vector<QString>& keys)
+{
+    QHash<QString, std::size_t> groupOf;
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t f = 0; f < keys.size(); ++f) {
+        auto found = groupOf.constFind(keys[f]);
+        if (found == groupOf.constEnd()) {
+            found = groupOf.insert(keys[f], groups.size());
+            groups.emplace_back();
+        }
+        groups[*found].push_back(f);
+    }
+    return groups;
+}
+
+QString keyOf(const QString& studentKey, const QString& student)
+{
+    return studentKey.isEmpty() ? student : studentKey;
+}
+
+// The students, each with its files that hold records and its merged
+// records; the files without records apart.
+void gatherStudents(ClassModel& model, const std::vector<std::vector<std::size_t>>& groups, std::vector<student_records::Merged> merged)
+{
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        Student student;
+        for (const std::size_t f : groups[g]) {
+            const StudentFile& file = model.source.files[f];
+            if (file.holdsRecords())
+                student.files.push_back(&file);
+        }
+        if (student.files.empty())
             continue;
-        }
-        const QString key = file.studentKey.isEmpty() ? file.student : file.studentKey;
-        auto found = studentOf.constFind(key);
-        if (found == studentOf.constEnd()) {
-            found = studentOf.insert(key, model.students.size());
-            Student& student = model.students.emplace_back();
-            student.name = file.student;
-            student.id = file.studentId;
-        }
-        model.students[*found].files.push_back(&file);
+        student.name = student.files.front()->student;
+        student.id = student.files.front()->studentId;
+        student.merged = std::move(merged[g]);
+        model.students.push_back(std::move(student));
+    }
+    for (const StudentFile& file : model.source.files) {
+        if (!file.holdsRecords())
+            model.emptyFiles.push_back(&file);
     }
     std::stable_sort(model.students.begin(), model.students.end(), [](const Student& a, const Student& b) { return a.name < b.name; });
     for (Student& student : model.students) {
-        student.merged = student_records::merge(student.files);
         for (const Record& record : student.merged.records) {
             ++(record.entry->kind == Kind::Response ? student.responses : student.notes);
             student.inSeveralFiles += record.copies.size() > 1 ? 1 : 0;
@@ -334,11 +380,10 @@ bool assignmentBefore(const QString& a, const QString& b)
     return x != y ? x < y : a < b;
 }
 
-ClassModel build(class_records::ClassRecords source, const course_items::Course& course)
+namespace {
+
+void complete(ClassModel& model, const course_items::Course& course)
 {
-    ClassModel model;
-    model.source = std::move(source);
-    gatherStudents(model);
     model.course = courseOf(model.source.files);
     for (const AssignmentWork& work : workOf(model.students, course))
         model.assignments.push_back(assignmentOf(work, course));
@@ -346,6 +391,75 @@ ClassModel build(class_records::ClassRecords source, const course_items::Course&
                      [](const Assignment& a, const Assignment& b) { return assignmentBefore(a.number, b.number); });
     addTotals(model);
     model.problems = problemsOf(model);
+}
+
+}  // namespace
+
+ClassModel build(const inputs::Found& found, const course_items::Course& course)
+{
+    std::vector<QString> keys;
+    for (const inputs::File& file : found.files)
+        keys.push_back(keyOf(file.studentKey, file.student));
+    const auto groups = groupsOf(keys);
+    std::vector<std::optional<StudentFile>> read(found.files.size());
+    std::vector<QString> failures(found.files.size());
+    std::vector<student_records::Merged> merged(groups.size());
+    forEachOnAllCores(groups.size(), [&](std::size_t g) {
+        std::vector<StudentFile*> files;
+        for (const std::size_t f : groups[g]) {
+            read[f] = class_records::readFile(found.files[f], failures[f]);
+            if (read[f] && read[f]->holdsRecords())
+                files.push_back(&*read[f]);
+        }
+        merged[g] = mergeStudent(files);
+    });
+
+    ClassModel model;
+    model.source.unread = found.unread;
+    model.source.warnings = found.warnings;
+    std::vector<std::optional<std::size_t>> placeOf(found.files.size());
+    model.source.files.reserve(found.files.size());
+    for (std::size_t f = 0; f < found.files.size(); ++f) {
+        if (read[f]) {
+            placeOf[f] = model.source.files.size();
+            model.source.files.push_back(std::move(*read[f]));
+        } else {
+            model.source.unread.push_back({found.files[f].path, found.files[f].name, failures[f]});
+        }
+    }
+    std::stable_sort(model.source.unread.begin(), model.source.unread.end(),
+                     [](const inputs::Unread& a, const inputs::Unread& b) { return a.name < b.name; });
+    std::vector<std::vector<std::size_t>> placed(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (const std::size_t f : groups[g]) {
+            if (placeOf[f])
+                placed[g].push_back(*placeOf[f]);
+        }
+    }
+    gatherStudents(model, placed, std::move(merged));
+    complete(model, course);
+    return model;
+}
+
+ClassModel build(class_records::ClassRecords source, const course_items::Course& course)
+{
+    ClassModel model;
+    model.source = std::move(source);
+    std::vector<QString> keys;
+    for (const StudentFile& file : model.source.files)
+        keys.push_back(keyOf(file.studentKey, file.student));
+    const auto groups = groupsOf(keys);
+    std::vector<student_records::Merged> merged;
+    for (const auto& group : groups) {
+        std::vector<StudentFile*> files;
+        for (const std::size_t f : group) {
+            if (model.source.files[f].holdsRecords())
+                files.push_back(&model.source.files[f]);
+        }
+        merged.push_back(mergeStudent(files));
+    }
+    gatherStudents(model, groups, std::move(merged));
+    complete(model, course);
     return model;
 }
 

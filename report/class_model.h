@@ -124,7 +124,14 @@ struct ClassModel {
     ClassModel& operator=(const ClassModel&) = delete;
 };
 
-// With the course that tells each assignment's items.
+// Reads the files found, student by student on all cores, and computes the
+// class, with the course that tells each assignment's items. Each student's
+// records are merged as soon as the student's files are read, and the
+// copies that a merged record does not show give up their texts, so a
+// class takes little more memory than one copy of its records.
+ClassModel build(const inputs::Found& found, const course_items::Course& course);
+
+// The same for files read already.
 ClassModel build(class_records::ClassRecords source, const course_items::Course& course);
 
 // Numbers first, in order of value, then other texts; empty last.

@@ -30,9 +30,9 @@ struct ClassRecords {
     std::vector<inputs::Warning> warnings;
 };
 
-// Reads every file found, several at once; a file's bytes are held only
-// while it is read.
-ClassRecords read(const inputs::Found& found);
+// Reads one file found; its bytes are held only while it is read. Nothing,
+// with the reason in `failure`, when it cannot be read.
+std::optional<StudentFile> readFile(const inputs::File& file, QString& failure);
 
 // A record's date and time in seconds from a fixed day; the time alone when
 // the date is missing or no date; nothing when the time is no time.

@@ -65,13 +65,17 @@ void writeProblemTable(HtmlWriter& html, const ClassModel& model, Problem::Kind 
     html.open("section", {{"id", QLatin1String(id)}});
     html.element("h2", heading);
     html.element("p", explanation, {{"class", QStringLiteral("explain")}});
+    html.open("div", {{"class", QStringLiteral("part")}});
     html.open("table", {{"class", QStringLiteral("fixed")}});
     html.columns({"student", "line", "text"});
     page_parts::writeHeadings(html, {{"File", false}, {"Line", true}, {"What", false}});
     html.open("tbody");
+    std::size_t rows = 0;
     for (const Problem& problem : model.problems) {
         if (problem.kind != kind)
             continue;
+        if (rows++ > 0 && rows % page_parts::rowsPerPart == 1)
+            page_parts::startPart(html, "fixed", {"student", "line", "text"});
         html.open("tr");
         html.open("td", {{"class", QStringLiteral("file")}});
         page_parts::writeName(html, problem.name);
@@ -87,6 +91,7 @@ void writeProblemTable(HtmlWriter& html, const ClassModel& model, Problem::Kind 
         html.close();
         html.flush(page_parts::flushSize);
     }
+    html.close();
     html.close();
     html.close();
     html.close();

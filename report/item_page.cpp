@@ -202,12 +202,16 @@ void writePartner(HtmlWriter& html, const Assignment& assignment, std::size_t in
 void writeAnswers(HtmlWriter& html, const ClassModel& model, std::size_t index, const Item& item)
 {
     const Assignment& assignment = model.assignments[index];
+    html.open("div", {{"class", QStringLiteral("part")}});
     html.open("table", {{"class", QStringLiteral("answers")}});
     html.columns({"student", "when", "text", "rating", "pair"});
     page_parts::writeHeadings(html, {{"Student", false}, {"When", false}, {"Response or note", false}, {"Rating", false},
                                      {"Paired with", false}});
     html.open("tbody");
-    for (const Answer& answer : item.answers) {
+    for (std::size_t a = 0; a < item.answers.size(); ++a) {
+        const Answer& answer = item.answers[a];
+        if (a > 0 && a % page_parts::rowsPerPart == 0)
+            page_parts::startPart(html, "answers", {"student", "when", "text", "rating", "pair"});
         const Entry& entry = *answer.record->entry;
         html.open("tr", {{"id", QStringLiteral("r%1").arg(answer.anchor)}});
         html.open("td", {{"class", QStringLiteral("who")}});
@@ -232,6 +236,7 @@ void writeAnswers(HtmlWriter& html, const ClassModel& model, std::size_t index, 
         html.close();
         html.flush(page_parts::flushSize);
     }
+    html.close();
     html.close();
     html.close();
 }

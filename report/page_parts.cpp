@@ -32,6 +32,27 @@ QString anchor(const QString& page, const QString& id)
     return page + u'#' + id;
 }
 
+// The grid's width in rem: the names, the items, the count at the end.
+int gridWidth(std::size_t items)
+{
+    return 12 + 3 * int(items) + 4;
+}
+
+}  // namespace
+
+void startPart(HtmlWriter& html, const char* tableClass, std::initializer_list<const char*> columns)
+{
+    html.close();
+    html.close();
+    html.close();
+    html.open("div", {{"class", QStringLiteral("part")}});
+    html.open("table", {{"class", QLatin1String(tableClass)}});
+    html.columns(columns);
+    html.open("tbody");
+}
+
+namespace {
+
 }  // namespace
 
 bool writePage(QIODevice& out, const QString& title, const ClassModel& model, const Details& details,
@@ -124,8 +145,12 @@ void writeGrid(HtmlWriter& html, const ClassModel& model, std::size_t index)
         html.element("p", QStringLiteral("Opened, with no response or note yet."), {{"class", QStringLiteral("noitem")}});
         return;
     }
-    html.open("div", {{"class", QStringLiteral("gridwrap")}});
-    html.open("table", {{"class", QStringLiteral("grid")}});
+    std::vector<const char*> columns{"who"};
+    columns.insert(columns.end(), assignment.items.size(), "cell");
+    columns.push_back("done");
+    html.open("div", {{"class", QStringLiteral("gridwrap part")}});
+    html.open("table", {{"class", QStringLiteral("grid")}, {"style", QStringLiteral("width:%1rem").arg(gridWidth(assignment.items.size()))}});
+    html.columns(columns);
     html.open("thead");
     html.open("tr");
     html.element("th", QStringLiteral("Student"));
@@ -141,7 +166,17 @@ void writeGrid(HtmlWriter& html, const ClassModel& model, std::size_t index)
     html.close();
     html.close();
     html.open("tbody");
-    for (const auto& row : assignment.rows) {
+    for (std::size_t r = 0; r < assignment.rows.size(); ++r) {
+        const auto& row = assignment.rows[r];
+        if (r > 0 && r % rowsPerPart == 0) {
+            html.close();
+            html.close();
+            html.close();
+            html.open("div", {{"class", QStringLiteral("gridwrap part")}});
+            html.open("table", {{"class", QStringLiteral("grid")}, {"style", QStringLiteral("width:%1rem").arg(gridWidth(assignment.items.size()))}});
+            html.columns(columns);
+            html.open("tbody");
+        }
         html.open("tr");
         html.open("th");
         writeName(html, model.students[row.student].name);
@@ -185,7 +220,9 @@ void writeOverview(HtmlWriter& html, const std::vector<OverviewLine>& lines, con
     qint64 longest = 0;
     for (const OverviewLine& line : lines)
         longest = std::max(longest, line.secondsOnTask);
+    html.open("div", {{"class", QStringLiteral("part")}});
     html.open("table", {{"class", QStringLiteral("overview")}});
+    html.columns({"who", "what", "count", "count", "stamp", "stamp", "task", "share", "share"});
     html.open("thead");
     html.open("tr");
     html.element("th", QStringLiteral("Student"));
@@ -199,7 +236,10 @@ void writeOverview(HtmlWriter& html, const std::vector<OverviewLine>& lines, con
     html.close();
     html.close();
     html.open("tbody");
-    for (const OverviewLine& line : lines) {
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const OverviewLine& line = lines[l];
+        if (l > 0 && l % rowsPerPart == 0)
+            startPart(html, "overview", {"who", "what", "count", "count", "stamp", "stamp", "task", "share", "share"});
         html.open("tr");
         html.open("td", {{"class", QStringLiteral("who")}});
         writeName(html, line.student);
@@ -222,6 +262,7 @@ void writeOverview(HtmlWriter& html, const std::vector<OverviewLine>& lines, con
         html.element("td", share(line.shares.unconfidentSound, line.shares.unconfident), {{"class", QStringLiteral("n")}});
         html.close();
     }
+    html.close();
     html.close();
     html.close();
     html.element("p", QStringLiteral("Time on task adds up the gaps between a student's successive records that are shorter than 30 minutes. "

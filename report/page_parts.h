@@ -27,6 +27,16 @@ void writeHead(HtmlWriter& html, const QString& title);
 bool writePage(QIODevice& out, const QString& title, const class_model::ClassModel& model, const Details& details,
                const std::function<void(HtmlWriter&)>& body);
 
+// A long table is written in parts of this many rows, each a table of its
+// own with fixed column widths inside a "part", so that a browser lays out
+// only the parts in view and a class of thousands opens as fast as one of a
+// hundred.
+inline constexpr std::size_t rowsPerPart = 100;
+
+// Closes the body, the table and the part written so far and opens the
+// next, up to its body.
+void startPart(HtmlWriter& html, const char* tableClass, std::initializer_list<const char*> columns);
+
 // Gathered markup goes to the device in pieces of this size.
 inline constexpr qsizetype flushSize = 1 << 20;
 

@@ -249,7 +249,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     std::optional<course_items::Course> course = loadCourse(options.bank, err);
     if (!course)
         return Failed;
-    const class_model::ClassModel model = class_model::build(class_records::read(inputs::find(options.paths)), *course);
+    const class_model::ClassModel model = class_model::build(inputs::find(options.paths), *course);
     for (const QString& line : summary::problemLines(model))
         err << line << '\n';
     err.flush();
