@@ -65,7 +65,7 @@ function(drill_man_page program description)
 endfunction()
 
 drill_man_page(physics-drill "drill program for the course Physics II")
-drill_man_page(physics-drill-report "read a class's drill record files into one page and a spreadsheet")
+drill_man_page(physics-drill-report "read a class's drill record files into pages, a spreadsheet and a gradebook")
 
 set(CPACK_PACKAGE_NAME physics-drill)
 set(CPACK_PACKAGE_VENDOR "Physics Drill developers")
