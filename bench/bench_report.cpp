@@ -1,7 +1,8 @@
 // Reads the results of one benchmark run (Google Benchmark's JSON and
 // process_probe's JSON) and prints each figure beside its goal, ratios first.
 // usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON REPORT_JSON LARGE_BYTES SMALL_BYTES
-//                     RENDER_JSON PAGE_BYTES ASSIGNMENT_PAGES_BYTES
+//                     RENDER_JSON PAGE_BYTES ASSIGNMENT_PAGES_BYTES CLASS_JSON CLASS_BYTES CLASS_PAGE_BYTES
+//                     CLASS_RENDER_JSON
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -454,14 +456,47 @@ void render(const QJsonObject& probe, double pageBytes, double assignmentPagesBy
            goal, page.wallMs < 3000);
 }
 
+// A class of 2,000 students and 10 assignments: the report's time and
+// memory, the first page's size, and each kind of page rendered in a
+// headless chromium, against a page of one line.
+void wholeClass(const QJsonObject& probe, double classBytes, double pageBytes, const QJsonObject& renders)
+{
+    const Program run = program(probe, "report_class");
+    const QString figure = QStringLiteral("8 report, 2,000 students");
+    const QString goal = QStringLiteral("< 4 s, < 400 MB");
+    if (!run.found || classBytes <= 0) {
+        addUnmeasured(figure, goal);
+        return;
+    }
+    addRow(figure,
+           QStringLiteral("%1 and %2 MB for %3 MB of record files (%4 runs)")
+               .arg(duration(run.wallMs), num(run.maxRssMb, 1), num(classBytes / 1e6, 0), QString::number(run.runs)),
+           goal, run.wallMs < 4000 && run.maxRssMb < 400);
+    addRow(QStringLiteral("8 first page, 2,000 students"), QStringLiteral("%1 kB").arg(num(pageBytes / 1e3, 0)), QStringLiteral("< 300 kB"),
+           pageBytes > 0 && pageBytes < 300e3);
+    const Program blank = program(renders, "render_blank");
+    for (const auto& [name, caption] : {std::pair{"render_class", "first page"}, std::pair{"render_assignment", "largest assignment page"},
+                                        std::pair{"render_item", "largest item page"}, std::pair{"render_students", "students page"},
+                                        std::pair{"render_problems", "problems page"}}) {
+        const Program render = program(renders, name);
+        const QString row = QStringLiteral("8 %1 rendered").arg(QLatin1String(caption));
+        if (!render.found || !blank.found) {
+            addUnmeasured(row, QStringLiteral("< 3 s in chromium"));
+            continue;
+        }
+        addRow(row, QStringLiteral("%1 against %2 for a page of one line").arg(duration(render.wallMs), duration(blank.wallMs)),
+               QStringLiteral("< 3 s in chromium"), render.wallMs < 3000);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 10) {
+    if (argc != 14) {
         std::fprintf(stderr,
                      "usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON REPORT_JSON LARGE_BYTES SMALL_BYTES "
-                     "RENDER_JSON PAGE_BYTES ASSIGNMENT_PAGES_BYTES\n");
+                     "RENDER_JSON PAGE_BYTES ASSIGNMENT_PAGES_BYTES CLASS_JSON CLASS_BYTES CLASS_PAGE_BYTES CLASS_RENDER_JSON\n");
         return 2;
     }
     const std::optional<QJsonObject> bench = readJson(QString::fromLocal8Bit(argv[1]));
@@ -482,6 +517,8 @@ int main(int argc, char* argv[])
     timer(results);
     report(readJson(QString::fromLocal8Bit(argv[4])).value_or(QJsonObject()), std::atof(argv[5]), std::atof(argv[6]));
     render(readJson(QString::fromLocal8Bit(argv[7])).value_or(QJsonObject()), std::atof(argv[8]), std::atof(argv[9]));
+    wholeClass(readJson(QString::fromLocal8Bit(argv[10])).value_or(QJsonObject()), std::atof(argv[11]), std::atof(argv[12]),
+               readJson(QString::fromLocal8Bit(argv[13])).value_or(QJsonObject()));
 
     printMachine(bench->value(QLatin1String("context")).toObject(), processResults);
     printTable();

@@ -17,6 +17,7 @@
 #include "records/record_reader.h"
 #include "report/assignment_page.h"
 #include "report/class_model.h"
+#include "report/item_page.h"
 #include "report/page.h"
 
 #include <QBuffer>
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -69,9 +71,9 @@ void checkRawFile(const QByteArray& bytes)
     // The same file twice, as a student's master and send file, so that
     // the merging of copies meets whatever the bytes hold.
     class_records::ClassRecords whole;
-    for (const char* name : {"s/masterFile.txt", "s/send.txt"})
-        whole.files.push_back({QString::fromLatin1(name), QString(), QStringLiteral("s"), records});
-    const class_model::ClassModel model = class_model::build(std::move(whole));
+    for (const auto& [name, kind] : {std::pair{"s/masterFile.txt", inputs::Kind::Master}, std::pair{"s/send_1207.txt", inputs::Kind::Send}})
+        whole.files.push_back({QString::fromLatin1(name), QString(), QStringLiteral("s"), records, QString::fromLatin1(name).mid(2), kind, {}, {}});
+    const class_model::ClassModel model = class_model::build(std::move(whole), course_items::builtIn());
     const qsizetype entries = qsizetype(records.entries.size());
     require(model.responses + model.notes == entries, "a record of one file merged with another or lost");
     const page_links::Layout layout = page_links::layoutFor(QString::fromLatin1(bytes.left(40)));
@@ -92,6 +94,12 @@ void checkRawFile(const QByteArray& bytes)
         assignment.open(QIODevice::WriteOnly);
         require(assignment_page::write(model, a, {QStringLiteral("0")}, layout, assignment), "an assignment page was not written");
         check(assignment.data());
+        for (std::size_t i = 0; i < model.assignments[a].items.size(); ++i) {
+            QBuffer item;
+            item.open(QIODevice::WriteOnly);
+            require(item_page::write(model, a, i, {QStringLiteral("0")}, layout, item), "an item page was not written");
+            check(item.data());
+        }
     }
 }
 

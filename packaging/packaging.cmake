@@ -65,7 +65,7 @@ function(drill_man_page program description)
 endfunction()
 
 drill_man_page(physics-drill "drill program for the course Physics II")
-drill_man_page(physics-drill-report "read a class's drill record files into one page and a spreadsheet")
+drill_man_page(physics-drill-report "read a class's drill record files into pages, a spreadsheet and a gradebook")
 
 set(CPACK_PACKAGE_NAME physics-drill)
 set(CPACK_PACKAGE_VENDOR "Physics Drill developers")
@@ -77,8 +77,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
-# The Qt libraries, the SVG one for a bank's pictures among them, come from
-# the libraries the programs link.
+# The Qt libraries, the SVG one for a bank's pictures among them, and the
+# zip library of the report program come from the libraries the programs
+# link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 include(CPack)

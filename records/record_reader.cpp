@@ -414,6 +414,7 @@ std::optional<qsizetype> Reader::readEntry(qsizetype i)
 
     entry.item = joinedTrimmed(j, rule);
     entry.assignmentNumber = assignment_;
+    entry.opening = qsizetype(records_.openings.size()) - 1;
     setDate(entry, ownDate);
     stretchOpen_ = false;
 

@@ -28,6 +28,7 @@ struct Entry {
     Kind kind = Kind::Response;
     qsizetype line = 0;        // its first opening rule's
     QString assignmentNumber;  // of the opening before it, if any
+    qsizetype opening = -1;    // that opening, among the file's; -1 for none
     QString date;              // a notes record's own, else that of the record before it
     QString time;
     QString questionNumber;    // as the master file writes it; empty elsewhere

@@ -6,10 +6,9 @@
 
 #include <QIODevice>
 
-// One assignment's page, in the folder beside the first page: first the
-// grid of students by items, then the calibration, then item by item every
-// response and note with its time and rating, each with an anchor that the
-// grid links to.
+// One assignment's page, in the folder beside the first page: the grid of
+// students by items, the calibration, the students' overview, and the
+// items, each a link to its own page (item_page).
 namespace assignment_page {
 
 // Returns false when the device refused a write.

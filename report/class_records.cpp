@@ -1,11 +1,8 @@
 #include "report/class_records.h"
 
-#include "platform/on_all_cores.h"
-
 #include <QDate>
 #include <QTime>
 
-#include <algorithm>
 
 namespace class_records {
 
@@ -15,34 +12,15 @@ constexpr qint64 day = 24 * 3600;
 
 }  // namespace
 
-ClassRecords read(const inputs::Found& found)
+std::optional<StudentFile> readFile(const inputs::File& file, QString& failure)
 {
-    // The files are read on all cores, into places kept in the order of the
-    // names.
-    const std::size_t count = found.files.size();
-    std::vector<inputs::Contents> failures(count);
-    std::vector<std::optional<StudentFile>> read(count);
-    forEachOnAllCores(count, [&](std::size_t i) {
-        const inputs::File& file = found.files[i];
-        inputs::Contents contents = inputs::read(file.nativePath);
-        if (contents.failure)
-            failures[i] = std::move(contents);
-        else
-            read[i] = StudentFile{file.name, file.path, file.student, record_reader::read(contents.bytes)};
-    });
-
-    ClassRecords records;
-    records.unread = found.unread;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!read[i]) {
-            records.unread.push_back({found.files[i].path, found.files[i].name, *failures[i].failure});
-            continue;
-        }
-        records.files.push_back(std::move(*read[i]));
+    inputs::Contents contents = inputs::read(file);
+    if (contents.failure) {
+        failure = *contents.failure;
+        return std::nullopt;
     }
-    std::stable_sort(records.unread.begin(), records.unread.end(),
-                     [](const inputs::Unread& a, const inputs::Unread& b) { return a.name < b.name; });
-    return records;
+    return StudentFile{file.name,  file.path, file.student,    record_reader::read(contents.bytes),
+                       file.label, file.kind, file.studentKey, file.studentId};
 }
 
 std::optional<qint64> stampSeconds(const QString& date, const QString& time)

@@ -14,8 +14,12 @@ namespace class_records {
 struct StudentFile {
     QString name;     // relative to the folder that all arguments share
     QString path;     // as reached from the argument, for messages
-    QString student;  // the student's folder, named the same way
+    QString student;  // the student's name as the page shows it
     record_reader::Records records;
+    QString label;  // the file among the student's
+    inputs::Kind kind = inputs::Kind::Other;
+    QString studentKey;  // tells students apart byte for byte; empty: the name does
+    QString studentId;
 
     bool holdsRecords() const { return !records.openings.empty() || !records.entries.empty(); }
 };
@@ -23,11 +27,12 @@ struct StudentFile {
 struct ClassRecords {
     std::vector<StudentFile> files;  // read, in the order of their names
     std::vector<inputs::Unread> unread;
+    std::vector<inputs::Warning> warnings;
 };
 
-// Reads every file found, several at once; a file's bytes are held only
-// while it is read.
-ClassRecords read(const inputs::Found& found);
+// Reads one file found; its bytes are held only while it is read. Nothing,
+// with the reason in `failure`, when it cannot be read.
+std::optional<StudentFile> readFile(const inputs::File& file, QString& failure);
 
 // A record's date and time in seconds from a fixed day; the time alone when
 // the date is missing or no date; nothing when the time is no time.

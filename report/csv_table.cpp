@@ -1,10 +1,41 @@
 #include "report/csv_table.h"
 
-#include <QFileInfo>
+#include "report/wording.h"
+
+#include <QHash>
 
 #include <algorithm>
 
 namespace csv_table {
+namespace {
+
+constexpr qsizetype flushAt = 1 << 20;
+
+// Where each record stands in the model: its assignment and the item's
+// number in it.
+struct Place {
+    QString assignment;
+    int item = 0;
+};
+
+QHash<const student_records::Record*, Place> placesOf(const class_model::ClassModel& model)
+{
+    QHash<const student_records::Record*, Place> places;
+    for (const auto& assignment : model.assignments) {
+        for (std::size_t i = 0; i < assignment.items.size(); ++i) {
+            for (const auto& answer : assignment.items[i].answers)
+                places.insert(answer.record, {assignment.number, int(i) + 1});
+        }
+    }
+    return places;
+}
+
+QString ratingKindOf(const record_reader::Entry& entry)
+{
+    return entry.ratingKind == record_reader::RatingKind::None ? QString() : wording::ratingKind(entry.ratingKind);
+}
+
+}  // namespace
 
 QByteArray field(const QString& text)
 {
@@ -21,32 +52,67 @@ QByteArray field(const QString& text)
 
 bool write(const class_model::ClassModel& model, QIODevice& out)
 {
-    constexpr qsizetype flushAt = 1 << 20;
+    const auto places = placesOf(model);
     QByteArray buffer = QByteArray(header) + "\r\n";
     for (const auto& student : model.students) {
         const QByteArray name = field(student.name);
-        std::vector<QByteArray> fileNames;
-        for (const auto* file : student.files)
-            fileNames.push_back(QFileInfo(file->name).fileName().toUtf8());
         for (const auto& record : student.merged.records) {
             const auto& entry = *record.entry;
             std::vector<std::size_t> holding;
             for (const auto& copy : record.copies)
                 holding.push_back(copy.file);
             std::sort(holding.begin(), holding.end());
-            QByteArray files;
+            QStringList files;
             for (const std::size_t f : holding)
-                files += (files.isEmpty() ? QByteArray() : QByteArrayLiteral("; ")) + fileNames[f];
+                files.append(student.files[f]->label);
+            const Place place = places.value(&record);
             const bool response = entry.kind == record_reader::Kind::Response;
-            buffer += name + ',' + field(QString::fromUtf8(files)) + ',' + field(record.assignment) + ',' + field(entry.date) + ','
+            buffer += name + ',' + field(files.join(QStringLiteral("; "))) + ',' + field(place.assignment) + ',' + field(record.date) + ','
                 + field(entry.time) + ',' + (response ? "response," : "notes,") + field(entry.item) + ',' + field(entry.text) + ','
-                + field(entry.rating) + "\r\n";
+                + field(entry.rating) + ',' + QByteArray::number(place.item) + ',' + field(ratingKindOf(entry)) + "\r\n";
             if (buffer.size() >= flushAt) {
                 if (out.write(buffer) != buffer.size())
                     return false;
                 buffer.clear();
             }
         }
+    }
+    return out.write(buffer) == buffer.size();
+}
+
+QString percent(int part, int whole)
+{
+    const double value = whole > 0 ? 100.0 * part / whole : 0;
+    QString text = QString::number(value, 'f', 1);
+    if (text.endsWith(QLatin1String(".0")))
+        text.chop(2);
+    return text;
+}
+
+bool writeGradebook(const class_model::ClassModel& model, QIODevice& out)
+{
+    QByteArray buffer = "name,id";
+    for (const auto& assignment : model.assignments) {
+        if (!assignment.number.isEmpty())
+            buffer += ',' + field(wording::assignmentTitle(assignment.number) + QStringLiteral(" (% answered)"));
+    }
+    buffer += "\r\n";
+    std::vector<std::vector<QString>> shares(model.students.size());
+    for (const auto& assignment : model.assignments) {
+        if (assignment.number.isEmpty())
+            continue;
+        for (auto& row : shares)
+            row.push_back(assignment.courseItems > 0 ? QStringLiteral("0") : QString());
+        for (const auto& row : assignment.rows) {
+            if (assignment.courseItems > 0)
+                shares[row.student].back() = percent(row.answered, assignment.courseItems);
+        }
+    }
+    for (std::size_t s = 0; s < model.students.size(); ++s) {
+        buffer += field(model.students[s].name) + ',' + field(model.students[s].id);
+        for (const QString& share : shares[s])
+            buffer += ',' + field(share);
+        buffer += "\r\n";
     }
     return out.write(buffer) == buffer.size();
 }

@@ -26,6 +26,11 @@ void HtmlWriter::shape(const char* tag, Attributes attributes)
 
 void HtmlWriter::columns(std::initializer_list<const char*> classes)
 {
+    columns(std::vector<const char*>(classes));
+}
+
+void HtmlWriter::columns(const std::vector<const char*>& classes)
+{
     open("colgroup");
     for (const char* name : classes)
         shape("col", {{"class", QLatin1String(name)}});

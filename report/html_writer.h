@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 // HTML through QXmlStreamWriter, which escapes every text and attribute by
 // construction. Every element gets content, even if empty, so none is
@@ -27,6 +28,7 @@ public:
     void shape(const char* tag, Attributes attributes);
     // Column widths, from the style sheet, that every table of a kind shares.
     void columns(std::initializer_list<const char*> classes);
+    void columns(const std::vector<const char*>& classes);
     // Text of the program's own, such as a style sheet, written as it is.
     void verbatim(const QString& text) { xml_.writeCharacters(text); }
 

@@ -1,5 +1,6 @@
 #include "report/page_links.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace page_links {
@@ -24,14 +25,40 @@ Layout layoutFor(const QString& pageName)
     return {pageName, base + QStringLiteral("-files")};
 }
 
-QString assignmentFileName(std::size_t index)
+QString assignmentFileName(std::size_t assignment)
 {
-    return QStringLiteral("a%1.html").arg(index + 1);
+    return QStringLiteral("a%1.html").arg(assignment + 1);
 }
 
-QString Layout::toAssignment(std::size_t index) const
+QString itemFileName(std::size_t assignment, std::size_t item)
 {
-    return encoded(folderName) + u'/' + assignmentFileName(index);
+    return QStringLiteral("a%1-i%2.html").arg(assignment + 1).arg(item + 1);
+}
+
+QString askedFileName(std::size_t assignment)
+{
+    return QStringLiteral("a%1-asked.html").arg(assignment + 1);
+}
+
+QString studentsFileName()
+{
+    return QStringLiteral("students.html");
+}
+
+QString problemsFileName()
+{
+    return QStringLiteral("problems.html");
+}
+
+bool isPageName(const QString& fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(a[0-9]+(-i[0-9]+|-asked)?|students|problems)\\.html$"));
+    return pattern.match(fileName).hasMatch();
+}
+
+QString Layout::fromPage(const QString& fileName) const
+{
+    return encoded(folderName) + u'/' + fileName;
 }
 
 QString Layout::toPage() const

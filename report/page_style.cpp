@@ -12,6 +12,7 @@ body { margin: 0; color: var(--ink); background: #fff; font: 15px/1.45 Liberatio
 main { max-width: 74rem; margin: 0 auto; padding: 2rem 2.5rem 3rem; }
 header.top { border-bottom: 3px solid var(--accent); padding-bottom: .7rem; margin-bottom: 1rem; }
 h1 { font-size: 1.8rem; margin: 0 0 .25rem; }
+h1 a { color: var(--accent); text-decoration: none; }
 .lede { margin: 0; color: var(--muted); font-size: 1.05rem; }
 .notice { background: #fff5e6; border-left: 4px solid #d9822b; padding: .55rem .9rem; margin: 1rem 0; }
 nav.contents { font-size: .9rem; margin: .8rem 0 0; }
@@ -32,7 +33,29 @@ td.task { width: 11rem; }
 .pagelink { margin: 0 0 .6rem; color: var(--muted); font-size: .9rem; }
 .pagelink a, .flags a, nav.contents a { color: var(--accent); }
 .gridwrap { overflow-x: auto; }
-table.grid { width: auto; border-collapse: collapse; }
+/* A long table comes in parts that the browser lays out only when in view;
+   fixed column widths keep the parts in line. */
+.part { content-visibility: auto; contain-intrinsic-size: auto 60rem; }
+table.grid { table-layout: fixed; border-collapse: collapse; }
+table.grid col.who { width: 12rem; }
+table.grid col.cell { width: 3rem; }
+table.grid col.done { width: 4rem; }
+table.grid td { white-space: normal; }
+table.grid td:empty { background: repeating-linear-gradient(135deg, #fff 0 3px, #f1f3f6 3px 6px); }
+table.overview { table-layout: fixed; }
+table.overview col.who { width: 9rem; }
+table.overview col.what { width: auto; }
+table.overview col.count { width: 5.5rem; }
+table.overview col.stamp { width: 10.5rem; }
+table.overview col.task { width: 9rem; }
+table.overview col.share { width: 6.5rem; }
+.names a { margin-left: .5rem; color: var(--accent); }
+.partner { font-size: .88rem; }
+.partner a { color: var(--accent); }
+.lede .step { margin-left: 1rem; color: var(--accent); font-size: .9rem; }
+col.pair { width: 28%; }
+col.text { width: auto; }
+ol.items .count { color: var(--muted); font-size: .85rem; }
 table.grid th, table.grid td { border: 1px solid var(--rule); padding: 2px 3px; text-align: center; vertical-align: middle;
   white-space: nowrap; text-transform: none; letter-spacing: 0; font-size: .78rem; }
 table.grid tbody th { text-align: left; font-family: Liberation Mono, DejaVu Sans Mono, monospace; font-weight: normal;

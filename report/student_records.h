@@ -9,7 +9,10 @@
 
 // One student's records, whichever of the student's files hold them. The
 // master file holds every record again that the send files and the notes
-// file hold, so a record found in several files is one record.
+// file hold, so a record found in several files is one record. Records are
+// gathered run by run (a run is one start of the drill program: its opening
+// and what follows up to the next), and each run is dated from all that
+// its copies hold, so every copy of a record gets the same date.
 namespace student_records {
 
 struct Copy {
@@ -19,9 +22,18 @@ struct Copy {
 
 struct Record {
     const record_reader::Entry* entry = nullptr;  // the copy shown: a whole one if any is
-    QString assignment;                          // the one that an opening before a copy names
+    QString assignment;                          // of its run, else as a copy says
     std::vector<Copy> copies;                    // at most one per file: the master's first
-    std::optional<qint64> stamp;
+    int run = -1;                                // among Merged::runs; -1 when no opening is known
+    QString date;                                // a note's own; else the run's, the next day after midnight
+    std::optional<qint64> stamp;                 // date and time; the time alone without a date
+};
+
+// One start of the program: its opening, as its files hold it.
+struct Run {
+    QString assignment;
+    QString date;  // the opening's
+    QString header;
 };
 
 // Records of a send or notes file that the master file lacks, a run of
@@ -34,19 +46,25 @@ struct Missing {
 };
 
 struct Merged {
-    std::vector<Record> records;  // in the order of the student's runs
+    std::vector<Record> records;  // in time order
+    std::vector<Run> runs;        // in the order first met
     std::optional<std::size_t> master;
     std::vector<Missing> missing;  // file by file, in line order
+    int notInMaster = 0;           // records that no master file holds, each counted once
 };
 
 // The copies of one record may carry times this far apart: each file's time
 // line is read from the clock on its own.
 inline constexpr qint64 copySeconds = 2;
 
-bool isMasterFile(const QString& name);
-bool isNotesFile(const QString& name);
+// A time that goes back by more than this, the hour that a change of the
+// clock takes, is the next day.
+inline constexpr int clockChangeSeconds = 3600;
 
 // `files` are the student's, in the order of their names.
 Merged merge(const std::vector<const class_records::StudentFile*>& files);
+
+// The day after a mm-dd-yyyy date; the date as it is when it is no date.
+QString nextDay(const QString& date);
 
 }  // namespace student_records

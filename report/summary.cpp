@@ -29,9 +29,16 @@ QString text(const class_model::ClassModel& model)
     if (!model.emptyFiles.empty())
         lines.append(QStringLiteral("Without records: %1.")
                          .arg(wording::count(qsizetype(model.emptyFiles.size()), QStringLiteral("file"), QStringLiteral("files"))));
-    if (!model.problems.empty())
+    using Problem = class_model::Problem;
+    if (const qsizetype unreadable = model.problemCount(Problem::Unreadable); unreadable > 0)
         lines.append(QStringLiteral("Not read: %1, listed on standard error.")
-                         .arg(wording::count(qsizetype(model.problems.size()), QStringLiteral("problem"), QStringLiteral("problems"))));
+                         .arg(wording::count(unreadable, QStringLiteral("problem"), QStringLiteral("problems"))));
+    if (const qsizetype warnings = model.problemCount(Problem::Layout); warnings > 0)
+        lines.append(QStringLiteral("How the files are laid out: %1, listed on standard error.")
+                         .arg(wording::count(warnings, QStringLiteral("warning"), QStringLiteral("warnings"))));
+    if (model.notInMaster > 0)
+        lines.append(QStringLiteral("Not in the master file: %1, listed on standard error.")
+                         .arg(wording::count(model.notInMaster, QStringLiteral("record"), QStringLiteral("records"))));
     return lines.join(u'\n') + u'\n';
 }
 

@@ -15,9 +15,9 @@ QString duration(qint64 seconds)
     return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
-QString stamp(const record_reader::Entry& entry)
+QString stamp(const student_records::Record& record)
 {
-    return entry.date.isEmpty() ? entry.time : entry.date + u' ' + entry.time;
+    return record.date.isEmpty() ? record.entry->time : record.date + u' ' + record.entry->time;
 }
 
 QString assignmentTitle(const QString& number)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/record_reader.h"
+#include "report/student_records.h"
 
 #include <QString>
 
@@ -14,7 +15,7 @@ QString count(qsizetype n, const QString& singular, const QString& plural);
 QString duration(qint64 seconds);
 
 // "12-07-2026 14:05:09"; the time alone when there is no date.
-QString stamp(const record_reader::Entry& entry);
+QString stamp(const student_records::Record& record);
 
 // "Assignment 011", or "No assignment opening" for records before any.
 QString assignmentTitle(const QString& number);

@@ -8,6 +8,7 @@
 
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QDate>
 #include <QTime>
 
 #include <optional>
@@ -205,31 +206,86 @@ void writeShowcase(const QString& folder)
     empty.save(folder + QStringLiteral("/frank/send_1207.txt"));
 }
 
-void writeLarge(const QString& folder, int students, qsizetype bytesPerFile, quint32 seed)
+namespace {
+
+QList<std::pair<QString, Assignment>> allAssignments()
 {
     QList<std::pair<QString, Assignment>> assignments;
     for (int n = 11; n <= 20; ++n) {
         const QString number = QStringLiteral("0%1").arg(n);
         assignments.append({number, bankAssignment(number)});
     }
+    return assignments;
+}
+
+// Random text of up to `maxWords` words, with line breaks now and then.
+QString randomText(QRandomGenerator& random, int maxWords)
+{
     static const QString words = QStringLiteral(
         "the heat flow rate P = k A dT / L gives 12.8 W so the ice melts at 23 g in ten minutes and the middle of the "
         "rod is at 50 deg C; the pressure at depth h is p0 + rho g h = 1.01e5 + 1000 * 9.81 * 2.0 Pa, the wave speed "
         "v = f lambda \u0394T \u2248 4.0 K \u00b0C \u00d7 10^3 < > & \" ' ,");
-    const QStringList vocabulary = words.split(u' ');
+    static const QStringList vocabulary = words.split(u' ');
+    QStringList chosen;
+    const int count = 1 + int(random.bounded(maxWords));
+    for (int w = 0; w < count; ++w) {
+        chosen.append(vocabulary[random.bounded(int(vocabulary.size()))]);
+        if (random.bounded(12) == 0)
+            chosen.last() += QStringLiteral("\r\n");
+    }
+    return chosen.join(u' ');
+}
+
+}  // namespace
+
+void writeClass(const QString& folder, int students, qsizetype bytesPerStudent, quint32 seed)
+{
+    const auto assignments = allAssignments();
+    for (int s = 0; s < students; ++s) {
+        QRandomGenerator random(seed + quint32(s));
+        const QString student = QStringLiteral("%1/student%2").arg(folder).arg(s + 1, 4, 10, QChar(u'0'));
+        QByteArray master;
+        QByteArray notes;
+        int record = 0;
+        // Half the bytes in the send files, half in the master file.
+        const qsizetype perRun = bytesPerStudent / 2 / assignments.size();
+        for (int a = 0; a < assignments.size(); ++a) {
+            const auto& [number, assignment] = assignments[a];
+            const QString date = QDate(2026, 12, 7).addDays(a).toString(QStringLiteral("MM-dd-yyyy"));
+            QTime time(13 + int(random.bounded(6)), int(random.bounded(60)));
+            SendFile day;
+            const QByteArray codeLine = opening_rules::makeCodeLine(19 + int(random.bounded(10)), [&] { return float(random.generateDouble()); });
+            day.open(number, assignment.header, date, codeLine);
+            master += day.masterBytes();
+            for (int item = 0; item < assignment.items.size() && day.bytes().size() < perRun; ++item) {
+                time = time.addSecs(30 + int(random.bounded(400)));
+                const qsizetype before = day.masterBytes().size();
+                day.clock(date, time.toString(QStringLiteral("hh:mm:ss")));
+                if (random.bounded(10) == 0) {
+                    day.note(assignment.items[item], randomText(random, 40));
+                } else {
+                    day.respond(assignment.items[item], randomText(random, 120),
+                                item % 2 ? record_lines::selfCritiqueLine(QString::number(random.bounded(4)))
+                                         : record_lines::confidenceLine(QString::number(random.bounded(4))));
+                }
+                if (++record % 25 != 0)
+                    master += day.masterBytes().mid(before);
+            }
+            notes += day.notesBytes();
+            day.save(QStringLiteral("%1/send_%2.txt").arg(student, date.left(2) + date.mid(3, 2)));
+        }
+        SendFile().type(master).save(student + QStringLiteral("/masterFile.txt"));
+        SendFile().type(notes).save(student + QStringLiteral("/notes_.txt"));
+    }
+}
+
+void writeLarge(const QString& folder, int students, qsizetype bytesPerFile, quint32 seed)
+{
+    const auto assignments = allAssignments();
     for (int s = 0; s < students; ++s) {
         Session session(seed + quint32(s));
         QRandomGenerator& random = session.random();
-        const auto text = [&](int maxWords) {
-            QStringList chosen;
-            const int count = 1 + int(random.bounded(maxWords));
-            for (int w = 0; w < count; ++w) {
-                chosen.append(vocabulary[random.bounded(int(vocabulary.size()))]);
-                if (random.bounded(12) == 0)
-                    chosen.last() += QStringLiteral("\r\n");
-            }
-            return chosen.join(u' ');
-        };
+        const auto text = [&](int maxWords) { return randomText(random, maxWords); };
         int a = int(random.bounded(int(assignments.size())));
         int item = 0;
         session.open(assignments[a].first, assignments[a].second, QStringLiteral("12-07-2026"), QTime(13, 0));

@@ -16,4 +16,10 @@ void writeShowcase(const QString& folder);
 // responses, ratings and notes to the built-in bank's items.
 void writeLarge(const QString& folder, int students, qsizetype bytesPerFile, quint32 seed);
 
+// `students` folders, each with about `bytesPerStudent` bytes in all: every
+// one of the ten assignments in a run of its own on a day of its own, the
+// send file of each day, the master file, which lost one record in 25, and
+// the notes file.
+void writeClass(const QString& folder, int students, qsizetype bytesPerStudent, quint32 seed);
+
 }  // namespace sample_class

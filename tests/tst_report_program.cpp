@@ -1,9 +1,11 @@
 // The report program as an instructor runs it: a process over a folder.
 #include "records/record_lines.h"
 #include "send_file.h"
+#include "zip_file.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -112,7 +114,61 @@ enum class Setup {
     DanglingLink,
     LinkLoop,
     NotUtf8Names,
+    DamagedArchive,
+    ArchiveClimbingOut,
+    ArchiveTooLarge,
 };
+
+enum class Layout {
+    FolderPerStudent,
+    NestedDataFolder,
+    SiteFolders,
+    SiteFlat,
+    MailAttachments,
+    Archive,
+    Latin1AndUtf8,
+    ComposedAndDecomposed,
+    TwoMasterFiles,
+    TwoSendFilesOfADay,
+};
+
+// One run of a student: an opening and one response at this time.
+SendFile run(const QString& time, const QString& text)
+{
+    SendFile file;
+    file.open(QStringLiteral("011"), QStringLiteral("011.  `query 1"), QStringLiteral("12-07-2026"))
+        .clock(QStringLiteral("12-07-2026"), time)
+        .respond(QStringLiteral("rod"), text, confidence(QStringLiteral("2")));
+    return file;
+}
+
+void writeNative(const QByteArray& path, const QByteArray& bytes)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    QDir().mkpath(QFile::decodeName(path.left(slash)));
+    ::mkdir(path.left(slash).constData(), 0700);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+// "name#id:records" for each student of the spreadsheet and the gradebook,
+// in the order of their names.
+QString studentsOf(const QString& csvPath, const QString& gradebookPath)
+{
+    QFile csv(csvPath);
+    QFile gradebook(gradebookPath);
+    if (!csv.open(QIODevice::ReadOnly) || !gradebook.open(QIODevice::ReadOnly))
+        return QStringLiteral("no output");
+    QMap<QString, int> records;
+    for (const QStringList& row : parseCsv(QString::fromUtf8(csv.readAll())).mid(1))
+        ++records[row.value(0)];
+    QStringList described;
+    for (const QStringList& row : parseCsv(QString::fromUtf8(gradebook.readAll())).mid(1))
+        described.append(QStringLiteral("%1#%2:%3").arg(row.value(0), row.value(1)).arg(records.value(row.value(0))));
+    return described.join(u' ');
+}
 
 }  // namespace
 
@@ -122,6 +178,9 @@ private slots:
     void pageAndSpreadsheetOfAClass();
     void badInput_data();
     void badInput();
+    void layouts_data();
+    void layouts();
+    void outputsForTheirOwnerOnly();
 };
 
 void ReportProgramTest::pageAndSpreadsheetOfAClass()
@@ -151,17 +210,22 @@ void ReportProgramTest::pageAndSpreadsheetOfAClass()
     QVERIFY(csvFile.open(QIODevice::ReadOnly));
     const QList<QStringList> rows = parseCsv(QString::fromUtf8(csvFile.readAll()));
     const QList<QStringList> expected = {
-        {"student", "files", "assignment", "date", "time", "kind", "item", "text", "rating"},
-        {"ada", "send_1207.txt", "011", "12-07-2026", "14:05:09", "response", "rod", "P = 12.8 W", "3"},
-        {"ada", "send_1207.txt", "011", "12-07-2026", "14:09:40", "response", "block, water", multi, ""},
-        {"ben", "send_1208.txt", "011", "12-08-2026", "09:00:00", "notes", "rod", script, ""},
-        {"ben", "send_1208.txt", "011", "12-08-2026", "09:03:00", "response", "rod", "1.28 x 10^5 W", "1"},
+        {"student", "files", "assignment", "date", "time", "kind", "item", "text", "rating", "item number", "rating kind"},
+        {"ada", "send_1207.txt", "011", "12-07-2026", "14:05:09", "response", "rod", "P = 12.8 W", "3", "16", "confidence"},
+        {"ada", "send_1207.txt", "011", "12-07-2026", "14:09:40", "response", "block, water", multi, "", "17", "confidence"},
+        {"ben", "send_1208.txt", "011", "12-08-2026", "09:00:00", "notes", "rod", script, "", "16", ""},
+        {"ben", "send_1208.txt", "011", "12-08-2026", "09:03:00", "response", "rod", "1.28 x 10^5 W", "1", "16", "self critique"},
     };
     QCOMPARE(rows, expected);
 
-    QFile pageFile(folder.filePath(QStringLiteral("report-files/a1.html")));
-    QVERIFY(pageFile.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(pageFile.readAll());
+    QString html;
+    // The built-in course's assignment 011 has 15 items; these two are not
+    // among them and follow them.
+    for (const char* name : {"report-files/a1-i16.html", "report-files/a1-i17.html"}) {
+        QFile pageFile(folder.filePath(QLatin1String(name)));
+        QVERIFY(pageFile.open(QIODevice::ReadOnly));
+        html += QString::fromUtf8(pageFile.readAll());
+    }
     QVERIFY(html.contains(QStringLiteral("&lt;script&gt;alert('graded')&lt;/script&gt;")));
     QVERIFY(!html.contains(QLatin1String("<script"), Qt::CaseInsensitive));
     QVERIFY(html.contains(QStringLiteral("Q = m c \u0394T")));
@@ -202,6 +266,14 @@ void ReportProgramTest::badInput_data()
     QTest::newRow("names that are not UTF-8") << Setup::NotUtf8Names << 0 << "Read 2 files of 2 students: 3 responses"
                                               << QString::fromUtf8("%D/\xc3\xa9l\xc3\xa8ve/send_\xc3\xa9t\xc3\xa9.txt:1: line 1 belongs to no record")
                                               << false;
+    QTest::newRow("a damaged zip archive") << Setup::DamagedArchive << 0 << "Read 1 file of 1 student: 1 response"
+                                           << "%D/class.zip: cannot be read: it is no zip archive, or a damaged one" << false;
+    QTest::newRow("a zip entry that climbs out") << Setup::ArchiveClimbingOut << 0 << "Read 2 files of 2 students: 2 responses"
+                                                 << "%D/class.zip/../../evil.txt: left out: its name leads out of the archive's folder"
+                                                 << false;
+    QTest::newRow("a zip entry larger than any record file") << Setup::ArchiveTooLarge << 0 << "Read 2 files of 2 students: 2 responses"
+                                                             << "%D/class.zip/big/send_1207.txt: cannot be read: unpacked it would be"
+                                                             << false;
 }
 
 // Whatever else is in the folder, the readable file is reported, nothing
@@ -288,6 +360,23 @@ void ReportProgramTest::badInput()
         ::close(fd);
         break;
     }
+    case Setup::DamagedArchive: {
+        const QByteArray whole = zip_file::archive({{"ada/send_1207.txt", goodFile().bytes(), -1}});
+        writeBytes(folder + QStringLiteral("/class.zip"), whole.left(whole.size() / 2) + QByteArray(40, 'x'));
+        extra.append(folder + QStringLiteral("/class.zip"));
+        break;
+    }
+    case Setup::ArchiveClimbingOut:
+        writeBytes(folder + QStringLiteral("/class.zip"),
+                   zip_file::archive({{"ada/send_1207.txt", goodFile().bytes(), -1}, {"../../evil.txt", goodFile().bytes(), -1},
+                                      {"/etc/evil.txt", goodFile().bytes(), -1}, {"C:\\evil.txt", goodFile().bytes(), -1}}));
+        extra.append(folder + QStringLiteral("/class.zip"));
+        break;
+    case Setup::ArchiveTooLarge:
+        writeBytes(folder + QStringLiteral("/class.zip"),
+                   zip_file::archive({{"ada/send_1207.txt", goodFile().bytes(), -1}, {"big/send_1207.txt", "x", 1LL << 31}}));
+        extra.append(folder + QStringLiteral("/class.zip"));
+        break;
     }
 
     const Run run = runReport(QStringList{folder} + extra);
@@ -297,6 +386,131 @@ void ReportProgramTest::badInput()
     QVERIFY2(run.out.startsWith(out), qPrintable(run.out));
     const QString expectedErr = QString(err).replace(QLatin1String("%D"), folder);
     QVERIFY2(expectedErr.isEmpty() ? run.err.isEmpty() : run.err.contains(expectedErr), qPrintable(run.err.left(2000)));
+}
+
+void ReportProgramTest::layouts_data()
+{
+    QTest::addColumn<Layout>("layout");
+    QTest::addColumn<QString>("students");  // name#ID:records, by name
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("a folder per student") << Layout::FolderPerStudent << "ada#:2 ben#:1" << "";
+    QTest::newRow("a data folder in a student's folder") << Layout::NestedDataFolder << "ada#:2 ben#:1" << "";
+    QTest::newRow("a course site's folders") << Layout::SiteFolders << "Ada Lovelace#12345:2 Bob Stone#23456:1" << "";
+    QTest::newRow("a course site's flat download") << Layout::SiteFlat << "Ada Lovelace#12345:2 Bob Stone#23456:1" << "";
+    QTest::newRow("mail attachments in one folder") << Layout::MailAttachments << "ada#:2 bob#:1" << "";
+    QTest::newRow("a zip archive of the class") << Layout::Archive << "ada#:2 ben#:1" << "";
+    QTest::newRow("a Latin-1 name and its UTF-8 twin")
+        << Layout::Latin1AndUtf8 << QStringLiteral("\u00e9l\u00e8ve#:1 \u00e9l\u00e8ve (2)#:1") << "names look the same";
+    QTest::newRow("one name composed and decomposed")
+        << Layout::ComposedAndDecomposed << QStringLiteral("Jose\u0301#:1 Jos\u00e9 (2)#:1") << "names look the same";
+    QTest::newRow("two master files in one folder")
+        << Layout::TwoMasterFiles << "ada/masterFile.txt#:1 ada/old/masterFile.txt#:1"
+        << "cannot be one student's: two master files (masterFile.txt, old/masterFile.txt)";
+    QTest::newRow("two send files of one day")
+        << Layout::TwoSendFilesOfADay << "class/send_1207 (1).txt#:1 class/send_1207.txt#:1"
+        << "cannot be one student's: two send files of 1207";
+}
+
+// The students of each layout an instructor is handed, each with the
+// records that are theirs, counted once.
+void ReportProgramTest::layouts()
+{
+    QFETCH(Layout, layout);
+    QFETCH(QString, students);
+    QFETCH(QString, warning);
+    QTemporaryDir temporary;
+    const QString folder = temporary.filePath(QStringLiteral("class"));
+    const SendFile ada = run(QStringLiteral("14:00:00"), QStringLiteral("12.8 W"));
+    SendFile adaLater = run(QStringLiteral("14:00:00"), QStringLiteral("12.8 W"));
+    adaLater.clock(QStringLiteral("12-07-2026"), QStringLiteral("14:10:00")).respond(QStringLiteral("pane"), QStringLiteral("960 W"));
+    const SendFile other = run(QStringLiteral("15:00:00"), QStringLiteral("1.28e5 W"));
+    const auto put = [&](const QString& name, const QByteArray& bytes) { writeBytes(folder + u'/' + name, bytes); };
+    QString argument = folder;
+    switch (layout) {
+    case Layout::FolderPerStudent:
+        put(QStringLiteral("ada/masterFile.txt"), adaLater.masterBytes());
+        put(QStringLiteral("ada/send_1207.txt"), ada.bytes());
+        put(QStringLiteral("ben/send_1207.txt"), other.bytes());
+        break;
+    case Layout::NestedDataFolder:
+        put(QStringLiteral("ada/send_1207.txt"), ada.bytes());
+        put(QStringLiteral("ada/korvelan/masterFile.txt"), adaLater.masterBytes());
+        put(QStringLiteral("ben/korvelan/send_1207.txt"), other.bytes());
+        break;
+    case Layout::SiteFolders:
+        put(QStringLiteral("Ada Lovelace_12345_assignsubmission_file_/masterFile.txt"), adaLater.masterBytes());
+        put(QStringLiteral("Ada Lovelace_12345_assignsubmission_file_/korvelan/send_1207.txt"), ada.bytes());
+        put(QStringLiteral("Bob Stone_23456_assignsubmission_file_/send_1207.txt"), other.bytes());
+        break;
+    case Layout::SiteFlat:
+        put(QStringLiteral("Ada Lovelace_12345_assignsubmission_file_masterFile.txt"), adaLater.masterBytes());
+        put(QStringLiteral("Ada Lovelace_12345_assignsubmission_file_send_1207.txt"), ada.bytes());
+        put(QStringLiteral("Bob Stone_23456_assignsubmission_file_send_1207.txt"), other.bytes());
+        break;
+    case Layout::MailAttachments:
+        put(QStringLiteral("ada_masterFile.txt"), adaLater.masterBytes());
+        put(QStringLiteral("ada_send_1207.txt"), ada.bytes());
+        put(QStringLiteral("bob_send_1207.txt"), other.bytes());
+        break;
+    case Layout::Archive:
+        writeBytes(temporary.filePath(QStringLiteral("class.zip")),
+                   zip_file::archive({{"class/ada/masterFile.txt", adaLater.masterBytes(), -1},
+                                      {"class/ada/send_1207.txt", ada.bytes(), -1},
+                                      {"class/ben/send_1207.txt", other.bytes(), -1}}));
+        argument = temporary.filePath(QStringLiteral("class.zip"));
+        break;
+    case Layout::Latin1AndUtf8:
+        writeNative(QFile::encodeName(folder) + "/\xe9l\xe8ve/send_1207.txt", ada.bytes());
+        writeNative(QFile::encodeName(folder) + "/\xc3\xa9l\xc3\xa8ve/send_1207.txt", other.bytes());
+        break;
+    case Layout::ComposedAndDecomposed:
+        writeNative(QFile::encodeName(folder) + "/Jos\xc3\xa9/send_1207.txt", ada.bytes());
+        writeNative(QFile::encodeName(folder) + "/Jose\xcc\x81/send_1207.txt", other.bytes());
+        break;
+    case Layout::TwoMasterFiles:
+        put(QStringLiteral("ada/masterFile.txt"), ada.masterBytes());
+        put(QStringLiteral("ada/old/masterFile.txt"), other.masterBytes());
+        put(QStringLiteral("x/notes_.txt"), QByteArray());
+        break;
+    case Layout::TwoSendFilesOfADay:
+        put(QStringLiteral("send_1207.txt"), ada.bytes());
+        put(QStringLiteral("send_1207 (1).txt"), other.bytes());
+        break;
+    }
+    const QString csv = temporary.filePath(QStringLiteral("out/records.csv"));
+    const QString gradebook = temporary.filePath(QStringLiteral("out/grades.csv"));
+    const Run result = runReport({QStringLiteral("--csv"), csv, QStringLiteral("--gradebook"), gradebook, argument});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(studentsOf(csv, gradebook), students);
+    QVERIFY2(warning.isEmpty() ? result.err.isEmpty() : result.err.contains(warning), qPrintable(result.err));
+}
+
+// The pages, the spreadsheet and the gradebook hold the students' work:
+// readable by their owner only, in folders made for them when missing.
+void ReportProgramTest::outputsForTheirOwnerOnly()
+{
+    QTemporaryDir temporary;
+    goodFile().save(temporary.filePath(QStringLiteral("class/ada/send_1207.txt")));
+    const QString out = temporary.filePath(QStringLiteral("new/deeper"));
+    const Run run = runReport({QStringLiteral("-o"), out + QStringLiteral("/r.html"), QStringLiteral("--csv"), out + QStringLiteral("/r.csv"),
+                               QStringLiteral("--gradebook"), out + QStringLiteral("/g.csv"), temporary.filePath(QStringLiteral("class"))});
+    QCOMPARE(run.status, 0);
+    for (const QString& name : {QStringLiteral("r.html"), QStringLiteral("r.csv"), QStringLiteral("g.csv"), QStringLiteral("r-files/a1.html"),
+                                QStringLiteral("r-files/students.html"), QStringLiteral("r-files/a1-i16.html")}) {
+        struct stat info {};
+        QVERIFY2(::stat(QFile::encodeName(out + u'/' + name).constData(), &info) == 0, qPrintable(name));
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+    }
+    struct stat folderInfo {};
+    QVERIFY(::stat(QFile::encodeName(out + QStringLiteral("/r-files")).constData(), &folderInfo) == 0);
+    QCOMPARE(folderInfo.st_mode & 0777, mode_t(0700));
+
+    const Run blocked = runReport({QStringLiteral("-o"), temporary.filePath(QStringLiteral("class/ada/send_1207.txt/r.html")),
+                                   temporary.filePath(QStringLiteral("class"))});
+    QCOMPARE(blocked.status, 1);
+    QVERIFY2(blocked.err.contains(QStringLiteral("cannot make the folder ") + temporary.filePath(QStringLiteral("class/ada/send_1207.txt"))
+                                  + QStringLiteral(": Not a directory")),
+             qPrintable(blocked.err));
 }
 
 QTEST_GUILESS_MAIN(ReportProgramTest)
