@@ -34,23 +34,7 @@ QByteArray readBytes(const QString& path)
 
 bool makeFolder(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
-    QStringList missing;
-    for (QString folder = absolute; !QFileInfo::exists(folder);) {
-        missing.prepend(folder);
-        const QString parent = QFileInfo(folder).path();
-        if (parent == folder)
-            break;
-        folder = parent;
-    }
-    for (const QString& folder : missing) {
-        const int error = posix_file::makeFolder(folder);
-        if (error != 0 && error != EEXIST)
-            return false;
-    }
-    return QFileInfo(absolute).isDir();
+    return !path.isEmpty() && posix_file::makeFolders(path) == 0;
 }
 
 }  // namespace file_access

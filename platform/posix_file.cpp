@@ -2,6 +2,9 @@
 
 #include "platform/posix_file_system.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
@@ -53,6 +56,32 @@ int writeAll(int fd, const char* data, qsizetype size)
         written += n;
     }
     return 0;
+}
+
+int makeFolders(const QString& path, QString* failed)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    QStringList missing;
+    for (QString folder = absolute; !QFileInfo::exists(folder);) {
+        missing.prepend(folder);
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    for (const QString& folder : missing) {
+        const int error = makeFolder(folder);
+        if (error != 0 && error != EEXIST) {
+            if (failed)
+                *failed = folder;
+            return error;
+        }
+    }
+    if (QFileInfo(absolute).isDir())
+        return 0;
+    if (failed)
+        *failed = absolute;
+    return ENOTDIR;
 }
 
 PlainFile readPlainFile(const QString& path, qint64 limit)

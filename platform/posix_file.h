@@ -65,6 +65,16 @@ int writeAll(int fd, const char* data, qsizetype size);
 // of the failure (EEXIST: something of that name exists).
 int makeFolder(const QString& path);
 
+// Creates the folder and the folders above it that are missing, each as
+// makeFolder() does; 0, or the errno of the first failure with `failed` set
+// to the folder that could not be made (ENOTDIR: a file in the way).
+int makeFolders(const QString& path, QString* failed = nullptr);
+
+// An absolute path without "." and ".." steps, in the system's bytes, so
+// that a name that is not valid UTF-8 keeps every byte. Parts are joined by
+// "/", after the drive or share where the system has them ("C:/class").
+QByteArray absolutePath(const QByteArray& nativePath);
+
 // Creates the file, which must not exist yet, with these bytes; returns 0 or
 // the errno of the failure (EEXIST: a file of that name exists). A file
 // that could not be written whole is removed again.

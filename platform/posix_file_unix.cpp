@@ -2,6 +2,7 @@
 
 #include "platform/posix_file_system.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -77,6 +78,23 @@ int listFolder(const QByteArray& nativePath, std::vector<QByteArray>* names)
     const int error = errno;
     ::closedir(dir);
     return error;
+}
+
+QByteArray absolutePath(const QByteArray& nativePath)
+{
+    const QByteArray full = nativePath.startsWith('/') ? nativePath : QFile::encodeName(QDir::currentPath()) + '/' + nativePath;
+    QByteArrayList parts;
+    for (const QByteArray& part : full.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else {
+            parts.append(part);
+        }
+    }
+    return '/' + parts.join('/');
 }
 
 int makeFolder(const QString& path)

@@ -3,6 +3,8 @@
 #include "platform/posix_file_system.h"
 #include "platform/windows_calls.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -113,6 +115,12 @@ int listFolder(const QByteArray& nativePath, std::vector<QByteArray>* names)
     const DWORD error = GetLastError();
     FindClose(search);
     return error == ERROR_NO_MORE_FILES ? 0 : windows_calls::errnoOf(error);
+}
+
+QByteArray absolutePath(const QByteArray& nativePath)
+{
+    const QString path = QDir::fromNativeSeparators(pathFromNative(nativePath));
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path)).toUtf8();
 }
 
 int makeFolder(const QString& path)

@@ -10,10 +10,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
 #include <map>
 #include <set>
-#include <sys/stat.h>
 #include <utility>
 
 namespace inputs {
@@ -42,23 +40,9 @@ QByteArray joinPath(const QByteArray& folder, const QByteArray& name)
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-// An absolute path without "." and ".." steps, in the system's bytes, so
-// that a name that is not UTF-8 keeps every byte.
 QByteArray absoluteNative(const QByteArray& path)
 {
-    const QByteArray full = path.startsWith('/') ? path : QFile::encodeName(QDir::currentPath()) + '/' + path;
-    QByteArrayList parts;
-    for (const QByteArray& part : full.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-        } else {
-            parts.append(part);
-        }
-    }
-    return '/' + parts.join('/');
+    return posix_file::absolutePath(path);
 }
 
 // Bytes kept one for one in a QString, to tell names apart exactly.
@@ -67,14 +51,18 @@ QString keyOf(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-std::optional<struct stat> statOf(const QByteArray& path, int& error)
+std::optional<posix_file::PathInfo> statOf(const QByteArray& path, int& error)
 {
-    struct stat info {};
-    if (::stat(path.constData(), &info) != 0) {
-        error = errno;
+    posix_file::PathInfo info;
+    if ((error = posix_file::pathInfo(path, &info)) != 0)
         return std::nullopt;
-    }
     return info;
+}
+
+// An argument as a path whose parts are joined by "/" on every system.
+QByteArray argumentPath(const QString& argument)
+{
+    return posix_file::nativePath(QDir::fromNativeSeparators(argument));
 }
 
 const QRegularExpression& siteFolder()
@@ -108,7 +96,7 @@ public:
 
 private:
     void folder(const QByteArray& top);
-    void file(const QByteArray& path, const struct stat& info);
+    void file(const QByteArray& path, const posix_file::PathInfo& info);
     void archive(const QByteArray& path);
     void fail(const QByteArray& path, const QString& reason)
     {
@@ -116,8 +104,8 @@ private:
         unread.push_back({{shown, QString(), reason}, shownPath(absoluteNative(path))});
     }
 
-    std::set<std::pair<dev_t, ino_t>> seenFolders_;
-    std::set<std::pair<dev_t, ino_t>> seenFiles_;
+    std::set<std::pair<quint64, quint64>> seenFolders_;
+    std::set<std::pair<quint64, quint64>> seenFiles_;
 };
 
 bool isArchive(const QByteArray& path)
@@ -132,22 +120,22 @@ bool isArchive(const QByteArray& path)
 
 void Walker::argument(const QString& argument)
 {
-    const QByteArray path = QFile::encodeName(argument);
+    const QByteArray path = argumentPath(argument);
     int error = 0;
     const auto info = statOf(path, error);
     if (!info)
         fail(path, posix_file::reason(error));
-    else if (S_ISDIR(info->st_mode))
+    else if (info->isFolder())
         folder(path);
-    else if (S_ISREG(info->st_mode) && isArchive(path))
+    else if (info->isPlainFile() && isArchive(path))
         archive(path);
     else
         file(path, *info);
 }
 
-void Walker::file(const QByteArray& path, const struct stat& info)
+void Walker::file(const QByteArray& path, const posix_file::PathInfo& info)
 {
-    if (!seenFiles_.insert({info.st_dev, info.st_ino}).second)
+    if (!seenFiles_.insert({info.device, info.inode}).second)
         return;
     const QByteArray absolute = absoluteNative(path);
     Candidate candidate;
@@ -195,25 +183,18 @@ void Walker::folder(const QByteArray& top)
             fail(path, posix_file::reason(error));
             continue;
         }
-        if (!seenFolders_.insert({info->st_dev, info->st_ino}).second)
+        if (!seenFolders_.insert({info->device, info->inode}).second)
             continue;
-        DIR* dir = ::opendir(path.constData());
-        if (!dir) {
-            fail(path, posix_file::reason(errno));
-            continue;
-        }
         std::vector<QByteArray> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.push_back(name);
+        if (const int listError = posix_file::listFolder(path, &names)) {
+            fail(path, posix_file::reason(listError));
+            continue;
         }
-        ::closedir(dir);
         for (const QByteArray& name : names) {
             const QByteArray entryPath = joinPath(path, name);
             const bool recordFile = isRecordFileName(shownPath(name));
             const auto entryInfo = statOf(entryPath, error);
-            if (entryInfo && S_ISDIR(entryInfo->st_mode))
+            if (entryInfo && entryInfo->isFolder())
                 pending.push_back(entryPath);
             else if (entryInfo && recordFile)
                 file(entryPath, *entryInfo);
@@ -499,10 +480,10 @@ Found find(const QStringList& arguments)
     Walker walker;
     QStringList roots;
     for (const QString& argument : arguments) {
-        const QByteArray path = QFile::encodeName(argument);
+        const QByteArray path = argumentPath(argument);
         const QByteArray absolute = absoluteNative(path);
-        struct stat info {};
-        const bool folderOrArchive = ::stat(path.constData(), &info) == 0 && (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && isArchive(path)));
+        posix_file::PathInfo info;
+        const bool folderOrArchive = posix_file::pathInfo(path, &info) == 0 && (info.isFolder() || (info.isPlainFile() && isArchive(path)));
         roots.append(keyOf(folderOrArchive ? absolute : absolute.left(std::max<qsizetype>(1, absolute.lastIndexOf('/')))));
         walker.argument(argument);
     }

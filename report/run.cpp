@@ -21,7 +21,6 @@
 #include <cerrno>
 #include <functional>
 #include <optional>
-#include <sys/stat.h>
 
 namespace report_run {
 namespace {
@@ -55,15 +54,11 @@ std::optional<QString> writeOutput(const QString& path, const std::function<bool
 // owner only; returns the message for a failure, with the system's reason.
 std::optional<QString> makeFolder(const QString& path)
 {
-    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QString made;
-    for (const QString& part : clean.split(u'/', Qt::SkipEmptyParts)) {
-        made += u'/' + part;
-        if (::mkdir(QFile::encodeName(made).constData(), 0700) != 0 && errno != EEXIST)
-            return programName + QStringLiteral(": cannot make the folder ") + made + QStringLiteral(": ") + posix_file::reason(errno);
+    QString failed;
+    if (const int error = posix_file::makeFolders(path, &failed)) {
+        return programName + QStringLiteral(": cannot make the folder ") + QDir::toNativeSeparators(failed)
+             + QStringLiteral(": ") + posix_file::reason(error);
     }
-    if (!QFileInfo(clean).isDir())
-        return programName + QStringLiteral(": cannot make the folder ") + clean + QStringLiteral(": ") + posix_file::reason(ENOTDIR);
     return std::nullopt;
 }
 
