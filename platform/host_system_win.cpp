@@ -1,6 +1,8 @@
 #include "platform/host_system.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -47,6 +49,10 @@ TextOutput prepareTextOutput()
     if (!hasOutput && !attached)
         return TextOutput::MessageBox;
     SetConsoleOutputCP(CP_UTF8);
+    // The same bytes as on Linux: a line ends in LF, also in a redirected
+    // --export-bank.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     return TextOutput::Streams;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/host_system.h"
 #include "report/run.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,7 @@
 
 int main(int argc, char* argv[])
 {
+    host_system::prepareTextOutput();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("physics-drill-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(DRILL_VERSION));

@@ -1,11 +1,10 @@
 #include "app/command_line.h"
+#include "test_system.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sys/stat.h>
 
 using Action = command_line::Options::Action;
 
@@ -21,6 +20,7 @@ private slots:
 
 private:
     QTemporaryDir files_;
+    bool pipeMade_ = false;
 };
 
 void CommandLineTest::initTestCase()
@@ -30,7 +30,7 @@ void CommandLineTest::initTestCase()
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("@@ item\n011.  `query 1\n@@ item\n`routine graph1\n@@ item\n`routine graph7\n");
     bad.close();
-    QCOMPARE(::mkfifo(QFile::encodeName(files_.filePath(QStringLiteral("pipe.txt"))).constData(), 0600), 0);
+    pipeMade_ = test_system::makeNamedPipe(files_.filePath(QStringLiteral("pipe.txt")));
 }
 
 void CommandLineTest::options_data()
@@ -131,6 +131,8 @@ void CommandLineTest::asAProcess()
     QFETCH(int, status);
     QFETCH(QString, out);
     QFETCH(QString, err);
+    if (arguments.contains(QStringLiteral("%1/pipe.txt")) && !pipeMade_)
+        QSKIP("folders on this system hold no named pipes");
     QTemporaryDir home;
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

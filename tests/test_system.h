@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+// What the tests do to files beyond what the programs do, each the way its
+// system does it; where a system has no such thing, the call says so and the
+// row that needs it is skipped with the reason.
+namespace test_system {
+
+// Root reads and writes whatever the modes say, so rows about modes skip.
+bool isRoot();
+
+// Whether file names are bytes, any bytes (Linux), rather than Unicode text
+// (Windows), so that a test can make a name that is not UTF-8.
+bool namesAreBytes();
+
+// Writes a file at a path given in the system's bytes (posix_file's
+// nativePath), making its folder; false where no such name can be made.
+bool writeFileByBytes(const QByteArray& nativePath, const QByteArray& bytes);
+
+// A device that reads without end, given where a file is expected; empty
+// where devices have no path in the file system.
+QString endlessDevice();
+
+// A named pipe at `path`; false where folders hold none (Windows).
+bool makeNamedPipe(const QString& path);
+
+// A symbolic link at `link` to `target`; false where none can be made.
+bool makeSymbolicLink(const QString& target, const QString& link);
+
+// Takes every permission from a file or folder; false where reading cannot
+// be forbidden this way (Windows, where only writing can).
+bool makeUnreadable(const QString& path);
+// Gives the owner every permission back.
+void makeReadableAgain(const QString& path);
+
+// Whether files have permission bits (0600, 0700, ...); Windows keeps access
+// lists instead.
+bool hasModes();
+// The permission bits of a file or folder; -1 when it cannot be looked at.
+int modeOf(const QString& path);
+
+// The file held open without sharing, as a spreadsheet holds the file it
+// shows, until the object goes; null where files are always shared (Linux).
+class Hold {
+public:
+    virtual ~Hold() = default;
+};
+std::unique_ptr<Hold> holdWithoutSharing(const QString& path);
+
+}  // namespace test_system
