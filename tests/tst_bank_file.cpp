@@ -73,6 +73,8 @@ private slots:
     void summaryAndAssignments();
     void aFileOfJunkStopsAtAHundredProblems();
     void messageBoxListsTenProblemsThenHowManyMore();
+    void countsAreTrue_data();
+    void countsAreTrue();
     void badInputOnDisk_data();
     void badInputOnDisk();
     void folderFilesAreReadInNameOrder();
@@ -106,20 +108,32 @@ void BankFileTest::problems_data()
     QTest::newRow("comments outside items") << lines({"# week 3", "@@ course Optics", "  # lenses", "@@ item", header,
                                                       "@@ empty", "# the first question:", "@@ item", "a"})
                                             << QStringList();
-    QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
-                               << QStringList{"3:error:not UTF-8; save the file as UTF-8", "4:error:not UTF-8 either"};
+    QTest::newRow("not UTF-8: the column and the byte named")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\ncaf\xe9\n\tna\xefve\n")
+        << QStringList{QString::fromUtf8("4:error:the text is not UTF-8: the byte E9 at column 4 (\"\xc3\xa9\" in "
+                                         "Windows-1252); save the file as UTF-8"),
+                       "5:error:not UTF-8 either: the byte EF at column 4"};
+    QTest::newRow("not UTF-8 after UTF-8 characters: columns count characters")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n\xce\x94T = 5 \xb0" "C\n")
+        << QStringList{"4:error:the byte B0 at column 8"};
     QTest::newRow("not UTF-8: the lines that decode are still checked")
-        << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
-        << QStringList{"3:error:not UTF-8", "4:error:before the bank's first slot", "5:error:unknown line",
-                       "7:error:no routine \"graph7\""};
+        << QByteArray("@@ item\n" + header.toUtf8() +
+                      "\n@@ item\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
+        << QStringList{"4:error:not UTF-8", "5:error:before the bank's first slot", "6:error:unknown line",
+                       "8:error:no routine \"graph7\""};
     QTest::newRow("twelve lines not UTF-8: ten named, then a count")
-        << QByteArray("@@ item\n" + header.toUtf8() + "\n" + QByteArray("caf\xe9\n").repeated(12))
-        << QStringList{"3:error:not UTF-8;", "4:error:either", "5:error:either", "6:error:either", "7:error:either",
-                       "8:error:either", "9:error:either", "10:error:either", "11:error:either",
-                       "12:error:not UTF-8 either (and on 2 more lines)"};
-    QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n") << QStringList{"2:error:not UTF-8"};
-    QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
-                                          << QStringList{"3:error:not UTF-8"};
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n" + QByteArray("caf\xe9\n").repeated(12))
+        << QStringList{"4:error:the text is not UTF-8: the byte E9", "5:error:either", "6:error:either",
+                       "7:error:either", "8:error:either", "9:error:either", "10:error:either", "11:error:either",
+                       "12:error:either",
+                       "13:error:not UTF-8 either: the byte E9 at column 4 (\"\xc3\xa9\" in Windows-1252) (and on 2 "
+                       "more lines)"};
+    QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n")
+                                    << QStringList{"2:error:not UTF-8: the bytes C0 AF at column 1;"};
+    QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n\xed\xa0\x80\n")
+                                          << QStringList{"4:error:not UTF-8: the bytes ED A0 80 at column 1;"};
+    QTest::newRow("a character cut short") << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\nab\xe2\x82 c\n")
+                                           << QStringList{"4:error:not UTF-8: the bytes E2 82 at column 3;"};
     QTest::newRow("a byte-order mark") << QByteArray("\xef\xbb\xbf@@ item\n" + header.toUtf8() + "\n") << QStringList();
     QTest::newRow("a NUL byte") << "@@ item\n" + header.toUtf8() + QByteArray("\nx\0y\n", 5)
                                 << QStringList{"3:error:U+0000"};
@@ -328,6 +342,43 @@ void BankFileTest::messageBoxListsTenProblemsThenHowManyMore()
                                         "\"@@ empty\" or \"@@ unassigned\""));
     QVERIFY(message.contains(QStringLiteral("and 2 more problems.")));
     QCOMPARE(message.last(), QStringLiteral("Every problem and warning is listed by: physics-drill --check-bank bank.txt"));
+}
+
+void BankFileTest::countsAreTrue_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("verdict");  // the summary's last line
+    QTest::addColumn<QString>("more");  // the message box's count of the problems it does not list
+
+    const QByteArray valid = "@@ item\n011.  `query 1\n";
+    QTest::newRow("twelve lines not UTF-8, ten of them named")
+        << valid + "@@ item\n" + QByteArray("caf\xe9\n").repeated(12)
+        << "The bank cannot be used (12 problems, 0 warnings)." << "";
+    QTest::newRow("twelve lines not UTF-8 and three unknown lines")
+        << valid + "@@ item\n" + QByteArray("caf\xe9\n").repeated(12) + QByteArray("@@ bad\n").repeated(3)
+        << "The bank cannot be used (15 problems, 0 warnings)." << "and 3 more problems.";
+    QTest::newRow("control characters on three lines")
+        << valid + "@@ item\n" + QByteArray("a\x01\n").repeated(3)
+        << "The bank cannot be used (3 problems, 0 warnings)." << "";
+    QTest::newRow("more problems than are read") << QByteArray("@@ junk\n").repeated(150)
+                                                 << "The bank cannot be used (at least 100 problems, 0 warnings)."
+                                                 << "and 90 more problems.";
+    QTest::newRow("warnings") << valid + "@@ item\n`Ab\n@@ item\n`Qb\n"
+                              << "The bank can be used (0 problems, 2 warnings)." << "";
+}
+
+void BankFileTest::countsAreTrue()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, verdict);
+    QFETCH(QString, more);
+    const Bank bank = parseOne(text);
+    const QStringList summary = bank_file::summary(bank).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(summary.last(), verdict);
+    if (bank.usable())
+        return;
+    const QStringList message = bank_file::unusableMessage(bank).split(u'\n');
+    QCOMPARE(message.filter(QStringLiteral(" more problem")), more.isEmpty() ? QStringList() : QStringList{more});
 }
 
 namespace {
