@@ -148,7 +148,19 @@ void BankFileTest::problems_data()
     QTest::newRow("routine in capitals, blanks and a hyphen") << lines({"@@ item", header, "@@ item", "`ROUTINE  Graph-3 "})
                                                               << QStringList();
     QTest::newRow("routine without a separator") << lines({"@@ item", header, "@@ item", "`routinegraph1"})
-                                                 << QStringList{"4:error:a blank must follow \"`routine\""};
+                                                 << QStringList{"4:error:write \"`routine graph1\", with a blank after "
+                                                                "\"`routine\": without it the name is taken to be "
+                                                                "\"raph1\""};
+    QTest::newRow("routine picture without a separator")
+        << lines({"@@ item", header, "@@ item", "`routinePositionGraph.png"})
+        << QStringList{"4:error:write \"`routine PositionGraph.png\", with a blank after"};
+    QTest::newRow("routine with a colon for the blank") << lines({"@@ item", header, "@@ item", "`Routine:incline.png"})
+                                                        << QStringList{"4:error:write \"`Routine incline.png\", with a "
+                                                                       "blank in place of \":\""};
+    QTest::newRow("routine naming a GIF picture")
+        << lines({"@@ item", header, "@@ item", "`routine position-graph.gif"})
+        << QStringList{"4:error:\"positiongraph.gif\" is a .gif file, which the program cannot draw: it draws PNG, JPEG "
+                       "and SVG pictures (.png, .jpg, .jpeg, .svg); save the picture as \"positiongraph.png\""};
     QTest::newRow("routine naming a picture beside the bank") << lines({"@@ item", header, "@@ item", "`routine Incline.PNG"})
                                                               << QStringList();
     QTest::newRow("routine naming a picture in the folder above")
@@ -227,6 +239,125 @@ void BankFileTest::problems_data()
         << lines({"@@ item", "012.  `query 2", "@@ item", "a", "@@ item", header, "@@ item", "b"})
         << QStringList{"6:warning:assignment 011 comes after assignment 012 (slot 1, bank.txt:2): the assignments are "
                        "out of order"};
+
+
+    // A "#" line is a comment only between slots.
+    QTest::newRow("a # line right after an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown", "# Next week: add an acceleration question here",
+                  "@@ empty"})
+        << QStringList{"5:warning:this \"#\" line is no comment but the end of the item at line 4 (slot 2), which the "
+                       "student sees: a comment is one only between slots; write \"@@ empty\" on the line before it"};
+    QTest::newRow("# lines after an item and a blank line")
+        << lines({"@@ item", header, "@@ item", "`qA ball", "", "# one", "", "# two", "", "@@ empty"})
+        << QStringList{"6:warning:the \"#\" lines 6 to 8 are no comment"};
+    QTest::newRow("a # line that opens an item")
+        << lines({"@@ item", header, "@@ empty", "@@ item", "# question 3", "`qA ball"})
+        << QStringList{"5:warning:write \"@@ empty\" in place of the line \"@@ item\" above, and \"@@ item\" on the "
+                       "line before line 6"};
+    QTest::newRow("a # line inside an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball", "# check the numbers", "is thrown"})
+        << QStringList{"5:warning:move it out of the item, after an \"@@ empty\" line"};
+    QTest::newRow("an item of # lines only") << lines({"@@ item", header, "@@ item", "# to do", "@@ item", "`qA"})
+                                             << QStringList{"4:warning:the whole text of the item of slot 2"};
+    QTest::newRow("a # line under the header")
+        << lines({"@@ item", header, "# week 3", "@@ item", "`qA"})
+        << QStringList{"3:warning:which every student's opening record copies"};
+    QTest::newRow("a # inside a line is text")
+        << lines({"@@ item", header, "@@ item", "`qBall #3 is thrown", "at 12 m/s.", "@@ empty", "# a comment"})
+        << QStringList();
+
+    // An item that runs on because its "@@ item" line was forgotten.
+    QTest::newRow("an answer in its question's item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "`a**12 m**"})
+        << QStringList{"5:warning:this line begins with \"`a\", but it is still the text of the item that begins at line "
+                       "4 (slot 2): the student sees it with that item, and \"`a\" marks nothing; write \"@@ item\" on "
+                       "the line before it"};
+    QTest::newRow("an answer after an empty line in its question's item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "", "`a**12 m**"})
+        << QStringList{"6:warning:begins at line 4 (slot 2)"};
+    QTest::newRow("a routine line in an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "`routine graph1"})
+        << QStringList{"5:warning:the student sees it as text, and no figure is drawn"};
+    QTest::newRow("the next header in an item") << lines({"@@ item", header, "@@ item", "`a**12 m**", "012.  `query 2"})
+                                                << QStringList{"5:warning:it opens no assignment"};
+
+    // The header's item is never shown.
+    QTest::newRow("a question under the header")
+        << lines({"@@ item", header, "`qA ball leaves level ground.", "@@ item", "`a**1.57 s**"})
+        << QStringList{"3:warning:this line begins with \"`q\", but it is still the text of the header's item that "
+                       "begins at line 2 (slot 1): the student never sees it; write \"@@ item\" on the line before it"};
+    QTest::newRow("text under the header")
+        << lines({"@@ item", header, "", "Read chapter 3 first.", "And bring a ruler.", "@@ item", "`qA"})
+        << QStringList{"4:warning:the student never sees this line: it is part of the header's item at line 2 (slot 1)"};
+
+    // More marker look-alikes.
+    QTest::newRow("a blank after the back-quote") << lines({"@@ item", header, "@@ item", "` qA ball is thrown"})
+                                                  << QStringList{"4:warning:begins with \"` q\", which is no marker, so the "
+                                                                 "student sees it as text: write \"`q\", without a blank "
+                                                                 "after the back-quote"};
+    QTest::newRow("a double quote for the back-quote") << lines({"@@ item", header, "@@ item", "\"qA ball is thrown"})
+                                                       << QStringList{"4:warning:begins with \"\"q\""};
+    QTest::newRow("a typographic double quote for the back-quote")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x9c" "a**12 m**")})
+        << QStringList{"4:warning:a marker begins with the back-quote, \"`a\""};
+    QTest::newRow("a no-break space before a marker")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xc2\xa0`qA ball")})
+        << QStringList{"4:warning:begins with a no-break space (U+00A0) before \"`q\": a marker counts only at the very "
+                       "start of an item, so the student sees it as text; delete it"};
+    QTest::newRow("an invisible character before a marker")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x8b`a**12 m**")})
+        << QStringList{"4:warning:an invisible character (U+200B) before \"`a\""};
+    QTest::newRow("an empty line before a marker") << lines({"@@ item", header, "@@ item", "", "`qA ball"})
+                                                   << QStringList{"4:warning:begins with an empty line before \"`q\""};
+    QTest::newRow("a quoted sentence is no slip")
+        << lines({"@@ item", header, "@@ item", "\"A ball,\" she said, \"is thrown.\"", "@@ item", "\"a\" is the acceleration"})
+        << QStringList();
+
+    // More header look-alikes, next to the bank's own numbers.
+    QTest::newRow("a header of two digits")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "a", "@@ item", "22. Springs", "@@ item", "b"})
+        << QStringList{"6:warning:this item reads like the header of assignment 022, but a header begins with three digits "
+                       "and a point, so it is no header and the bank has no assignment 022: write \"022.\" in place of "
+                       "\"22.\""};
+    QTest::newRow("a header of two digits between two others")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "a", "@@ item", "22. Springs", "@@ item", "b", "@@ item",
+                  "023.  `query 3"})
+        << QStringList{"6:warning:write \"022.\" in place of \"22.\""};
+    QTest::newRow("a word before a header's number")
+        << lines({"@@ item", "201.  `query 1", "@@ item", "a", "@@ item", "Assignment 202. Springs", "@@ item", "b"})
+        << QStringList{"6:warning:this item reads like the header of assignment 202, but a header begins with its number "
+                       "and a point, so it is no header and the bank has no assignment 202: begin the item with "
+                       "\"202.\", as \"202.  Springs\""};
+    QTest::newRow("a blank before a header") << lines({"@@ item", header, "@@ item", "a", "@@ item", " 012.  `query 2"})
+                                             << QStringList{"6:warning:this item begins with a blank before \"012.\", so it "
+                                                            "is no header and the bank has no assignment 012: delete it"};
+    QTest::newRow("numbered questions and quantities are no headers")
+        << lines({"@@ item", "201.  `query 1", "@@ item", "2. A ball is thrown", "@@ item", "Problem 3. A ball",
+                  "@@ item", "2.5 kg of ice", "@@ item", "Chapter 12. Fluids", "@@ item", "21. Heat flows"})
+        << QStringList();
+    QTest::newRow("a look-alike of a number the bank has")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "Assignment 21. Heat", "@@ item", "022.  `query 2"})
+        << QStringList();
+
+    // graph1 draws without clearing the box.
+    QTest::newRow("graph1 after graph2")
+        << lines({"@@ item", header, "@@ item", "`routine graph2", "@@ item", "`qa", "@@ item", "`routine graph1", "@@ item",
+                  "`qb"})
+        << QStringList{"8:warning:graph1 does not clear the picture box, so here it is drawn over the figure of the routine "
+                       "line at slot 2, bank.txt:4 (\"`routine graph2\"), and neither can be read: put this routine line "
+                       "and its question before that one"};
+    QTest::newRow("graph1 after a picture, graph1 again")
+        << lines({"@@ item", header, "@@ item", "`routine incline.png", "@@ item", "`qa", "@@ item", "`routine Graph-1",
+                  "@@ item", "`qb", "@@ item", "`routine graph1", "@@ item", "`qc"})
+        << QStringList{"8:warning:over the figure of the routine line at slot 2, bank.txt:4 (\"`routine incline.png\")"};
+    QTest::newRow("graph1 first, graph1 again, then the others")
+        << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item", "`qa", "@@ item", "`routine graph1", "@@ item",
+                  "`qb", "@@ item", "`routine graph3", "@@ item", "`qc", "@@ item", "`routine graph2", "@@ item", "`qd"})
+        << QStringList();
+    QTest::newRow("graph1 in the next assignment")
+        << lines({"@@ item", header, "@@ item", "`routine graph2", "@@ item", "`qa", "@@ item", "012.  `query 2", "@@ item",
+                  "`routine graph1", "@@ item", "`qb"})
+        << QStringList();
 
     QTest::newRow("exactly 5000 slots") << manySlots(5000) << QStringList();
     QTest::newRow("5001 slots") << manySlots(5001) << QStringList{"5002:error:slot 5001 is past the bank's last slot, 5000"};
@@ -363,7 +494,7 @@ void BankFileTest::countsAreTrue_data()
     QTest::newRow("more problems than are read") << QByteArray("@@ junk\n").repeated(150)
                                                  << "The bank cannot be used (at least 100 problems, 0 warnings)."
                                                  << "and 90 more problems.";
-    QTest::newRow("warnings") << valid + "@@ item\n`Ab\n@@ item\n`Qb\n"
+    QTest::newRow("warnings") << valid + "@@ item\n`qA ball\n# one\n@@ item\n`Qb\n"
                               << "The bank can be used (0 problems, 2 warnings)." << "";
 }
 
