@@ -2,10 +2,15 @@
 #include "bank/bank_pictures.h"
 #include "bank/picture_decoder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +85,8 @@ private slots:
     void folderFilesAreReadInNameOrder();
     void svgReferencesOutside_data();
     void svgReferencesOutside();
+    void picturesTheDecoderComplainsOf_data();
+    void picturesTheDecoderComplainsOf();
 };
 
 void BankFileTest::problems_data()
@@ -817,6 +824,123 @@ void BankFileTest::svgReferencesOutside()
     QCOMPARE(picture_decoder::externalReference(entity, error), QStringLiteral("file:///etc/passwd"));
     QCOMPARE(picture_decoder::externalReference("<svg><g></svg>", error), QString());
     QVERIFY(!error.isEmpty());
+}
+
+namespace {
+
+// What the code under test writes to standard error, the file behind it,
+// from construction to finish().
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        if (file_.open()) {
+            saved_ = ::dup(STDERR_FILENO);
+            ::dup2(file_.handle(), STDERR_FILENO);
+        }
+    }
+    QByteArray finish()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+            saved_ = -1;
+        }
+        file_.seek(0);
+        return file_.readAll();
+    }
+    ~StandardErrorCapture() { finish(); }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+QByteArray encoded(const char* format)
+{
+    QImage image(120, 80, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 2, y * 3, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray withByteChanged(QByteArray bytes, qsizetype at)
+{
+    bytes[at] = char(bytes[at] ^ 0x5a);
+    return bytes;
+}
+
+}  // namespace
+
+void BankFileTest::picturesTheDecoderComplainsOf_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");  // the problem at the routine line; empty: none
+
+    const QByteArray png = encoded("PNG");
+    const QByteArray jpeg = encoded("JPEG");
+    const qsizetype imageData = png.indexOf("IDAT");
+    QTest::newRow("a whole PNG") << "incline.png" << png << "";
+    QTest::newRow("a whole JPEG") << "incline.jpg" << jpeg << "";
+    QTest::newRow("a PNG cut short in its image data")
+        << "incline.png" << png.left(imageData + 40)
+        << QStringLiteral("error: the picture \"incline.png\" is cut short: its %1 bytes end inside its image data; copy "
+                          "the picture again from where it was made")
+               .arg(imageData + 40);
+    QTest::newRow("a PNG without its end") << "incline.png" << png.chopped(12)
+                                           << "error: the picture \"incline.png\" is cut short: its";
+    QTest::newRow("a PNG with a byte changed in its image data")
+        << "incline.png" << withByteChanged(png, imageData + 30)
+        << QStringLiteral("error: the picture \"incline.png\" is damaged: its image data at byte %1 does not match its "
+                          "checksum")
+               .arg(imageData - 4);
+    QTest::newRow("a PNG with a byte changed in its header")
+        << "incline.png" << withByteChanged(png, 20) << "error: the picture \"incline.png\" is damaged: its header";
+    QTest::newRow("a JPEG cut short") << "incline.jpg" << jpeg.left(jpeg.size() / 2)
+                                      << "warning: the picture \"incline.jpg\" may not show as it was made: its decoder "
+                                         "says \"";
+    // A GIF of one pixel; the toolkit reads GIF pictures but does not write them.
+    const QByteArray gif = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+    QTest::newRow("a GIF named .png") << "incline.png" << gif
+                                      << "error: the picture \"incline.png\" is a GIF picture, which the program does "
+                                         "not read: save it as PNG or JPEG";
+}
+
+// The decoders' libraries print on standard error unless they are kept
+// from it: no message goes there.
+void BankFileTest::picturesTheDecoderComplainsOf()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    write(dir.filePath(name), bytes);
+    const QString bank = dir.filePath(QStringLiteral("bank.txt"));
+    write(bank, "@@ item\n011.  `query 1\n@@ item\n`routine " + name.toUtf8() + "\n@@ item\n`qWhat is the angle?\n");
+
+    StandardErrorCapture standardError;
+    const bank_pictures::LoadedBank loaded = bank_pictures::read(bank);
+    QCOMPARE(standardError.finish(), QByteArray());
+
+    QStringList found;
+    for (const Problem& problem : loaded.bank.problems)
+        found.append(problem.toString());
+    if (expected.isEmpty()) {
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
+        QCOMPARE(loaded.pictures.keys(), QStringList{name});
+        return;
+    }
+    QCOMPARE(found.size(), 1);
+    QVERIFY2(found[0].startsWith(bank + QStringLiteral(":4: ") + expected), qPrintable(found[0]));
+    QCOMPARE(loaded.bank.usable(), expected.startsWith(QStringLiteral("warning")));
 }
 
 QTEST_MAIN(BankFileTest)
