@@ -2,6 +2,7 @@
 
 #include "bank/bank_check.h"
 #include "bank/bank_source.h"
+#include "bank/utf8_fault.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -76,7 +77,7 @@ private:
     void newSlot(bool stores, bool item, int line, int atLine);
     void finishItem();
     void finishOutsideText();
-    void problem(int line, const QString& text);
+    void problem(int line, const QString& text, int count = 1);
     bool full() const { return problems_ >= MaxProblemsPerFile; }
 
     Bank& bank_;
@@ -96,13 +97,18 @@ private:
     int outsideLast_ = 0;
 };
 
-void FileParser::problem(int line, const QString& text)
+void FileParser::problem(int line, const QString& text, int count)
 {
     if (full())
         return;
     ++problems_;
-    bank_.problems.push_back(
-        {Problem::Error, name_, line, full() ? QStringLiteral("too many problems: the rest of this file is not read") : text});
+    if (full()) {
+        bank_.readInPart = true;
+        bank_.problems.push_back(
+            {Problem::Error, name_, line, QStringLiteral("too many problems: the rest of this file is not read")});
+        return;
+    }
+    bank_.problems.push_back({Problem::Error, name_, line, text, count});
 }
 
 bool FileParser::parse(const QByteArray& bytes)
@@ -131,23 +137,25 @@ QString FileParser::decodeLineByLine(const QByteArray& bytes)
 {
     QString text;
     text.reserve(bytes.size());
-    std::vector<int> undecodable;
+    std::vector<std::pair<int, utf8_fault::Fault>> undecodable;
     const std::vector<QByteArrayView> rawLines = splitLines(QByteArrayView(bytes));
     for (std::size_t i = 0; i < rawLines.size(); ++i) {
         QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         text += lineDecoder.decode(rawLines[i]);
         text += u'\n';
         if (lineDecoder.hasError())
-            undecodable.push_back(int(i) + 1);
+            undecodable.emplace_back(int(i) + 1, utf8_fault::firstIn(rawLines[i]));
     }
     undecodable_ = !undecodable.empty();
     const int listed = std::min(int(undecodable.size()), MaxUndecodableListed);
     for (int i = 0; i < listed; ++i) {
         const int more = i + 1 == listed ? int(undecodable.size()) - listed : 0;
-        problem(undecodable[std::size_t(i)],
-                (i == 0 ? QStringLiteral("the text is not UTF-8%1; save the file as UTF-8")
-                        : QStringLiteral("not UTF-8 either%1"))
-                    .arg(andMore(more)));
+        const auto& [line, fault] = undecodable[std::size_t(i)];
+        problem(line,
+                (i == 0 ? QStringLiteral("the text is not UTF-8: %1%2; save the file as UTF-8")
+                        : QStringLiteral("not UTF-8 either: %1%2"))
+                    .arg(utf8_fault::describe(fault), andMore(more)),
+                1 + more);
     }
     return text;
 }
@@ -169,7 +177,7 @@ bool FileParser::textIsReadable(const std::vector<QStringView>& lines)
         }
     }
     if (first != 0)
-        problem(first, QStringLiteral("%1%2").arg(controlName(what), andMore(more)));
+        problem(first, QStringLiteral("%1%2").arg(controlName(what), andMore(more)), 1 + more);
     return first == 0;
 }
 
@@ -313,14 +321,26 @@ bool Bank::usable() const
     return errorCount() == 0;
 }
 
+namespace {
+
+int countOf(const std::vector<Problem>& problems, Problem::Severity severity)
+{
+    int count = 0;
+    for (const Problem& problem : problems)
+        count += problem.severity == severity ? problem.count : 0;
+    return count;
+}
+
+}  // namespace
+
 int Bank::errorCount() const
 {
-    return int(std::count_if(problems.begin(), problems.end(), [](const Problem& p) { return p.severity == Problem::Error; }));
+    return countOf(problems, Problem::Error);
 }
 
 int Bank::warningCount() const
 {
-    return int(problems.size()) - errorCount();
+    return countOf(problems, Problem::Warning);
 }
 
 Bank parse(const QString& path, const std::vector<std::pair<QString, QByteArray>>& files)

@@ -35,6 +35,9 @@ struct Problem {
     QString file;
     int line = 0;  // 0: the file as a whole
     QString text;
+    // How many problems it stands for: one named with the count of lines
+    // that have the same fault ("and on 2 more lines") stands for them all.
+    int count = 1;
 
     // "FILE:LINE: error: text", or "FILE: ..." without a line.
     QString toString() const;
@@ -74,6 +77,9 @@ struct Bank {
     std::vector<Assignment> assignments;
     std::vector<PictureUse> pictureUses;  // in slot order
     std::vector<Problem> problems;
+    // A file had so many problems that the rest of it was not read: there
+    // may be more than the counts say.
+    bool readInPart = false;
 
     bool usable() const;
     int errorCount() const;

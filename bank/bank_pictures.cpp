@@ -123,10 +123,18 @@ Pictures check(Bank& bank)
     for (std::size_t i = 0; i < bank.pictureUses.size(); ++i) {
         const PictureFile& picture = pictures[pictureOfUse[i]];
         const bank_file::Slot& slot = bank.bankSlots[std::size_t(bank.pictureUses[i].slot - 1)];
-        if (picture.decoded.picture.isNull())
+        if (picture.decoded.picture.isNull()) {
             bank.problems.push_back({Problem::Error, bank.files[slot.file], slot.line, picture.decoded.problem});
-        else
-            decoded.insert(picture.name, picture.decoded.picture);
+            continue;
+        }
+        decoded.insert(picture.name, picture.decoded.picture);
+        if (!picture.decoded.doubt.isEmpty()) {
+            bank.problems.push_back(
+                {Problem::Warning, bank.files[slot.file], slot.line,
+                 QStringLiteral("the picture \"%1\" may not show as it was made: its decoder says \"%2\"; open it in "
+                                "a picture editor and save it again")
+                     .arg(picture.name, picture.decoded.doubt)});
+        }
     }
     return decoded;
 }

@@ -35,8 +35,9 @@ QString summary(const Bank& bank)
                     .arg(counted(assignment.routineLines, "routine line", "routine lines"));
     }
     text += QStringLiteral("Slots used: %1 of %2\n").arg(bank.slotsUsed).arg(LastSlot);
-    const QString counts = QStringLiteral("%1, %2").arg(counted(bank.errorCount(), "problem", "problems"),
-                                                        counted(bank.warningCount(), "warning", "warnings"));
+    const QString atLeast = bank.readInPart ? QStringLiteral("at least ") : QString();
+    const QString counts = QStringLiteral("%1%2, %3").arg(atLeast, counted(bank.errorCount(), "problem", "problems"),
+                                                          counted(bank.warningCount(), "warning", "warnings"));
     text += bank.usable() ? QStringLiteral("The bank can be used (%1).\n").arg(counts)
                           : QStringLiteral("The bank cannot be used (%1).\n").arg(counts);
     return text;
@@ -45,14 +46,15 @@ QString summary(const Bank& bank)
 QString unusableMessage(const Bank& bank, int shown)
 {
     QString text = QStringLiteral("The question bank %1 cannot be used:\n\n").arg(bank.path);
-    int listed = 0;
+    int entries = 0;
+    int listed = 0;  // the problems that the entries shown stand for
     for (const Problem& problem : bank.problems) {
         if (problem.severity != Problem::Error)
             continue;
-        if (listed == shown)
+        if (entries++ == shown)
             break;
         text += problem.toString() + u'\n';
-        ++listed;
+        listed += problem.count;
     }
     const int more = bank.errorCount() - listed;
     if (more > 0)

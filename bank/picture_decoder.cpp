@@ -1,5 +1,8 @@
 #include "bank/picture_decoder.h"
 
+#include "bank/decoder_messages.h"
+#include "bank/png_structure.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
@@ -17,7 +20,13 @@ QSize keptSize(const QSize& size)
 
 Decoded failed(const QString& problem)
 {
-    return {Picture(), problem};
+    return {Picture(), problem, {}};
+}
+
+// The decoder's own words, when it said something, else the reader's.
+QString reason(const QImageReader& reader, const decoder_messages::Capture& capture)
+{
+    return capture.messages().isEmpty() ? reader.errorString() : capture.messages().join(QStringLiteral("; "));
 }
 
 Decoded decodeRaster(const QByteArray& bytes)
@@ -26,13 +35,23 @@ Decoded decodeRaster(const QByteArray& bytes)
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("cannot be opened in memory"));
+    const decoder_messages::Capture capture;
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
-    if (format != "png" && format != "jpeg")
+    if (format != "png" && format != "jpeg") {
+        if (!format.isEmpty()) {
+            return failed(QStringLiteral("is a %1 picture, which the program does not read: save it as PNG or JPEG")
+                              .arg(QString::fromLatin1(format.toUpper())));
+        }
         return failed(QStringLiteral("is not a PNG or JPEG picture (nor SVG, which needs a name ending in .svg)"));
+    }
+    if (format == "png") {
+        if (const QString damage = png_structure::damage(bytes); !damage.isEmpty())
+            return failed(damage);
+    }
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
-        return failed(QStringLiteral("cannot be decoded: %1").arg(reader.errorString()));
+        return failed(QStringLiteral("cannot be decoded: %1").arg(reason(reader, capture)));
     if (size.width() > MaxSide || size.height() > MaxSide || qint64(size.width()) * size.height() > MaxPixels) {
         return failed(QStringLiteral("is %1 by %2 pixels, more than a picture may have (%3 on a side, %4 million in all)")
                           .arg(size.width())
@@ -44,8 +63,11 @@ Decoded decodeRaster(const QByteArray& bytes)
         reader.setScaledSize(keptSize(size));
     QImage image;
     if (!reader.read(&image))
-        return failed(QStringLiteral("cannot be decoded: %1").arg(reader.errorString()));
-    return {Picture(std::move(image)), QString()};
+        return failed(QStringLiteral("cannot be decoded: %1").arg(reason(reader, capture)));
+    // A PNG that is whole decodes as it was made; its decoder speaks only of
+    // its other parts (a colour profile, a text).
+    const QString doubt = format == "png" ? QString() : capture.messages().join(QStringLiteral("; "));
+    return {Picture(std::move(image)), QString(), doubt};
 }
 
 Decoded decodeSvg(const QByteArray& bytes)

@@ -54,6 +54,10 @@ private:
 struct Decoded {
     Picture picture;  // null when the picture cannot be used
     QString problem;  // why not, as a sentence fragment about the picture
+    // For a picture that can be used: what its decoder said about it, which
+    // may mean that it does not show as it was made ("Premature end of JPEG
+    // file"); empty when it said nothing, or only about a PNG's other parts.
+    QString doubt{};
 };
 
 enum class Kind { Raster, Svg };

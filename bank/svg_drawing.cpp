@@ -1,5 +1,7 @@
 #include "bank/picture_decoder.h"
 
+#include "bank/decoder_messages.h"
+
 #include <QSvgRenderer>
 
 namespace picture_decoder {
@@ -23,10 +25,16 @@ private:
 
 Decoded parseSvg(const QByteArray& bytes)
 {
+    const decoder_messages::Capture capture;
     auto drawing = std::make_shared<const SvgDrawing>(bytes);
-    if (!drawing->isValid())
-        return {Picture(), QStringLiteral("cannot be decoded: it is not an SVG picture of a size")};
-    return {Picture(std::move(drawing), bytes.size()), QString()};
+    const QString said = capture.messages().join(QStringLiteral("; "));
+    if (!drawing->isValid()) {
+        QString why = QStringLiteral("it is not an SVG picture of a size");
+        if (!said.isEmpty())
+            why += QStringLiteral(" (%1)").arg(said);
+        return {Picture(), QStringLiteral("cannot be decoded: %1").arg(why)};
+    }
+    return {Picture(std::move(drawing), bytes.size()), QString(), said};
 }
 
 }  // namespace picture_decoder

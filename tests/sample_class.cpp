@@ -2,8 +2,10 @@
 
 #include "send_file.h"
 
+#include "bank/bank_file.h"
 #include "bank/built_in_table.h"
 #include "bank/opening_rules.h"
+#include "bank/reader_rules.h"
 #include "records/record_lines.h"
 
 #include <QRandomGenerator>
@@ -23,6 +25,31 @@ struct Assignment {
     QString header;
     QStringList items;  // the non-empty items after the header, in order
 };
+
+// The example bank's assignment of this number: the items a student is
+// shown, as the records name them (markers removed, routine lines left out).
+Assignment exampleAssignment(const bank_file::Bank& bank, const QString& number)
+{
+    Assignment assignment;
+    bool inside = false;
+    for (const bank_file::Slot& slot : bank.bankSlots) {
+        QString item = slot.text;
+        const QString header = bank_file::headerNumber(item);
+        if (!header.isEmpty() && inside)
+            break;
+        if (header == number) {
+            inside = true;
+            assignment.header = item;
+            continue;
+        }
+        reader_rules::stripMarker(item);
+        if (inside && !item.isEmpty() && !reader_rules::isRoutineLine(item))
+            assignment.items.append(item);
+    }
+    if (!inside)
+        throw std::runtime_error("no such assignment in the example bank");
+    return assignment;
+}
 
 // The built-in bank's assignment that starts with this number.
 Assignment bankAssignment(const QString& number)
@@ -50,7 +77,7 @@ Assignment bankAssignment(const QString& number)
 // One student's send file with the clock moving on as the student works.
 class Session {
 public:
-    explicit Session(quint32 seed) : random_(seed) {}
+    explicit Session(quint32 seed, const QString& course = bank_file::builtInCourse()) : random_(seed), course_(course) {}
 
     void open(const QString& number, const Assignment& assignment, const QString& date, const QTime& time)
     {
@@ -58,7 +85,7 @@ public:
         time_ = time;
         const QByteArray codeLine = opening_rules::makeCodeLine(19 + int(random_.bounded(10)),
                                                                 [this] { return float(random_.generateDouble()); });
-        file_.open(number, assignment.header, date, codeLine);
+        file_.open(number, assignment.header, date, codeLine, course_);
     }
     void wait(int seconds) { time_ = time_.addSecs(seconds); }
     void respond(const QString& item, const QString& text, Rating rating = Rating::None, const QString& value = QString())
@@ -81,6 +108,7 @@ private:
     SendFile& setClock() { return file_.clock(date_, time_.toString(QStringLiteral("hh:mm:ss"))); }
 
     QRandomGenerator random_;
+    QString course_;
     SendFile file_;
     QString date_;
     QTime time_;
@@ -95,59 +123,66 @@ struct Answer {
 
 void writeShowcase(const QString& folder)
 {
-    const Assignment a11 = bankAssignment(QStringLiteral("011"));
-    const Assignment a12 = bankAssignment(QStringLiteral("012"));
-    const QString rod = a11.items.value(0);
-    const QString rodAnswer = a11.items.value(1);
-    const QString pane = a11.items.value(2);
-    const QString paneAnswer = a11.items.value(3);
-    const QString block = a12.items.value(0);
+    const bank_file::Bank bank = bank_file::read(QStringLiteral(EXAMPLES_DIR "/graphs-and-rates.drillbank"));
+    const Assignment a101 = exampleAssignment(bank, QStringLiteral("101"));
+    const Assignment a102 = exampleAssignment(bank, QStringLiteral("102"));
+    const QString cart = a101.items.value(0);
+    const QString cartAnswer = a101.items.value(1);
+    const QString quarter = a101.items.value(2);
+    const QString quarterAnswer = a101.items.value(3);
+    const QString heatPump = a102.items.value(0);
     const QString day1 = QStringLiteral("12-07-2026");
     const QString day2 = QStringLiteral("12-08-2026");
 
-    // Five students' answers to the two questions of 011 and their
-    // critiques of the worked answers; an empty text is an item skipped.
+    // Five students' answers to the two questions on the velocity graph of
+    // 101 and their critiques of the worked answers; an empty text is an
+    // item skipped.
     const QStringList students = {QStringLiteral("ada"), QStringLiteral("ben"), QStringLiteral("chloe"),
                                   QStringLiteral("dmitri"), QStringLiteral("emma")};
-    const QList<Answer> rodAnswers = {
-        {QStringLiteral("(a) P = k A dT / L = 385 * 4.00e-4 * 100 / 1.20 = 12.8 W\r\n"
-                        "(b) Q = 12.8 W * 600 s = 7.7 x 10^3 J, m = Q / L_f = 7.7e3 / 3.34e5 = 0.023 kg, about 23 g\r\n"
-                        "(c) 50 deg C: the profile is linear, so the middle is halfway between the ends"),
+    const QList<Answer> cartAnswers = {
+        {QStringLiteral("(a) a = rise / run = (4.0 m/s) / (6.0 s) = 0.67 m/s^2\r\n"
+                        "(b) the area under the line: 1/2 (6.0 s)(4.0 m/s) = 12 m\r\n"
+                        "(c) the same: 2.0 m/s at the cross, and 12 m / 6.0 s = 2.0 m/s on average"),
          QStringLiteral("3")},
-        {QStringLiteral("P = 385 * 4.00 * 100 / 1.20 = 1.28 x 10^5 W\r\n"
-                        "That seems far too big for a rod in a bath of ice water. Not sure where I went wrong; (b) and (c) not done."),
+        {QStringLiteral("a = 4 / 6 = 0.67 m/s^2\r\n"
+                        "d = v t = (4.0 m/s)(6.0 s) = 24 m. Not sure what (c) asks."),
          QStringLiteral("1")},
-        {QStringLiteral("P = 12.8 W. Ice melted: 7.7 kJ / (334 kJ/kg) = 23 g. Middle: 50 deg C."), QStringLiteral("2")},
-        {QStringLiteral("The middle must be < 100 deg C & > 0 deg C; with a uniform rod it is 50 deg C.\r\n"
-                        "P = 12.8 W, m = 23 g"),
+        {QStringLiteral("0.67 m/s^2 and 12 m. At the cross the velocity is the average velocity, 2.0 m/s."),
          QStringLiteral("2")},
-        {QStringLiteral("(a) 12.8 W  (b) 23.1 g  (c) 50.0 \u00b0C\r\nI used \u0394T = 100 K, since a kelvin and a Celsius degree are the same size."),
+        {QStringLiteral("a = 0.67 m/s^2 & d = 12 m (area < 4.0 m/s * 6.0 s)\r\n(c) equal"), QStringLiteral("2")},
+        {QStringLiteral("(a) \u0394v / \u0394t = 4.0 / 6.0 = 0.667 m/s\u00b2  (b) 12.0 m  (c) both 2.0 m/s\r\n"
+                        "With uniform acceleration the average velocity is (v\u2080 + v) / 2."),
          QStringLiteral("3")},
     };
-    const QList<Answer> rodCritiques = {
+    const QList<Answer> cartCritiques = {
         {QStringLiteral("OK"), QStringLiteral("3")},
-        {QStringLiteral("My area was still in cm^2, so my rate came out 10^4 times too big. In SI units A = 4.00 x 10^-4 m^2 and P = 12.8 W."),
+        {QStringLiteral("I used the final velocity for all 6 s. The cart starts from rest, so the distance is the area "
+                        "of the triangle, 12 m, not 24 m."),
          QStringLiteral("2")},
-        {QStringLiteral("At first I used the specific heat of water in (b). Only the latent heat counts while the bath stays at 0 deg C."),
+        {QStringLiteral("Right, but I did not check (b) with 1/2 a t^2 as the answer does."), QStringLiteral("2")},
+        {QStringLiteral("ok"), QStringLiteral("3")},
+        {QStringLiteral("All three right. Checking the area with 1/2 a t^2 is a good habit."), QStringLiteral("3")},
+    };
+    const QList<Answer> quarterAnswers = {
+        {QStringLiteral("(a) 1/2 (3.0 s)(2.0 m/s) = 3.0 m, a quarter of 12 m\r\n"
+                        "(b) sin(theta) = a / g = 0.67 / 9.80 = 0.068, theta = 3.9 degrees"),
+         QStringLiteral("3")},
+        {QStringLiteral("(a) 6 m, half of it, since half the time has gone by\r\n(b) theta = a / g = 0.068 degrees"),
+         QStringLiteral("1")},
+        {QStringLiteral("3.0 m, a quarter of the distance; 3.9 degrees"), QStringLiteral("2")},
+        {QString(), QString()},
+        {QStringLiteral("(a) 3.0 m = 12 m / 4: from rest, the distance grows as t\u00b2\r\n"
+                        "(b) \u03b8 = arcsin(0.667 / 9.80) = 3.9\u00b0"),
+         QStringLiteral("3")},
+    };
+    const QList<Answer> quarterCritiques = {
+        {QStringLiteral("OK"), QStringLiteral("3")},
+        {QStringLiteral("The cart is slower in the first half, so half the time is only a quarter of the distance. "
+                        "And a / g is sin(theta), not the angle."),
          QStringLiteral("2")},
         {QStringLiteral("ok"), QStringLiteral("3")},
-        {QStringLiteral("All three parts right. Treating the two halves as rods in series is a neat check of (c)."), QStringLiteral("3")},
-    };
-    const QList<Answer> paneAnswers = {
-        {QStringLiteral("P = 0.80 * 1.50 * 4.0 / 0.005 = 960 W\r\nQ = 960 W * 86400 s = 8.3 x 10^7 J\r\nTwice as thick: 480 W"),
-         QStringLiteral("3")},
-        {QStringLiteral("P = 0.80 * 1.5 * 4 / 5 = 0.96 W"), QStringLiteral("1")},
-        {QStringLiteral("960 W; 83 MJ in a day; 480 W for the thicker glass"), QStringLiteral("2")},
         {QString(), QString()},
-        {QStringLiteral("(a) 9.6 x 10^2 W\r\n(b) 8.3 x 10^7 J\r\n(c) 4.8 x 10^2 W, since P is inversely proportional to the thickness"),
-         QStringLiteral("3")},
-    };
-    const QList<Answer> paneCritiques = {
-        {QStringLiteral("OK"), QStringLiteral("3")},
-        {QStringLiteral("I forgot to turn 5.0 mm into 5.0 x 10^-3 m, so I was off by a factor of 1000."), QStringLiteral("2")},
-        {QStringLiteral("ok"), QStringLiteral("3")},
-        {QString(), QString()},
-        {QStringLiteral("Surprising that the still air on each side takes most of the temperature drop."), QStringLiteral("3")},
+        {QStringLiteral("Surprising how gentle a slope gives this motion: under 4 degrees."), QStringLiteral("3")},
     };
     // Minutes spent before each response, per student.
     const QList<QList<int>> pace = {{6, 3, 7, 2}, {9, 5, 11, 4}, {5, 4, 6, 3}, {4, 48, 0, 0}, {7, 3, 8, 3}};
@@ -161,39 +196,43 @@ void writeShowcase(const QString& folder)
         notes[s] += session.file().notesBytes();
     };
     for (int s = 0; s < students.size(); ++s) {
-        Session session(quint32(100 + s));
+        Session session(quint32(100 + s), bank.course);
         if (s == 1)
             session.type("Sorry this is late, the lab ran over.\r\n\r\n");
-        session.open(QStringLiteral("011"), a11, day1, QTime(14, 2 + 3 * s, 10 + 7 * s));
+        session.open(QStringLiteral("101"), a101, day1, QTime(14, 2 + 3 * s, 10 + 7 * s));
         const auto step = [&](int i, const QString& item, const Answer& answer, Rating rating) {
             if (answer.text.isEmpty())
                 return;
             session.wait(pace[s][i] * 60 + 17 * s + 11 * i);
             session.respond(item, answer.text, rating, answer.rating);
         };
-        step(0, rod, rodAnswers[s], Rating::Confidence);
-        step(1, rodAnswer, rodCritiques[s], Rating::SelfCritique);
+        step(0, cart, cartAnswers[s], Rating::Confidence);
+        step(1, cartAnswer, cartCritiques[s], Rating::SelfCritique);
         if (s == 2) {
             session.wait(95);
-            session.note(pane, QStringLiteral("Ask in class: why are the glass surfaces only 4 deg C apart when the room is at 20 deg C?"));
+            session.note(quarter, QStringLiteral("Ask in class: does half the time give a quarter of the distance on "
+                                                 "any incline, or only from rest?"));
         }
-        step(2, pane, paneAnswers[s], Rating::Confidence);
-        step(3, paneAnswer, paneCritiques[s], Rating::SelfCritique);
+        step(2, quarter, quarterAnswers[s], Rating::Confidence);
+        step(3, quarterAnswer, quarterCritiques[s], Rating::SelfCritique);
         session.save(QStringLiteral("%1/%2/send_1207.txt").arg(folder, students[s]));
         keep(s, session);
     }
 
-    const QList<std::pair<int, Answer>> blockAnswers = {
-        {0, {QStringLiteral("225 J/C * (95 - T) = 1674 J/C * (T - 20), so T = 28.9 deg C\r\nQ = 225 J/C * 66.1 C = 1.49 x 10^4 J"),
+    const QList<std::pair<int, Answer>> heatPumpAnswers = {
+        {0, {QStringLiteral("(a) 300 / 4 = 75 dollars/month, 200 / 5 = 40 dollars/month\r\n"
+                            "(b) 75 / 0.15 = 500 kWh a month, / 720 h = 0.69 kW; 40 / 0.15 = 267 kWh, 0.37 kW\r\n"
+                            "(c) 500 / 9 = 55.6 dollars/month: the segments last 4 and 5 months"),
              QStringLiteral("3")}},
-        {4, {QStringLiteral("T \u2248 28.9 \u00b0C; Q \u2248 14.9 kJ, checked on the water side: 1674 \u00d7 8.9 \u2248 14.9 kJ"),
+        {4, {QStringLiteral("(a) 75 and 40 $/month \u2713 (b) 0.69 kW and 0.37 kW (c) 55.6 $/month, a mean weighted "
+                            "by time \u2260 57.5"),
              QStringLiteral("2")}},
     };
-    for (const auto& [s, answer] : blockAnswers) {
-        Session session(quint32(200 + s));
-        session.open(QStringLiteral("012"), a12, day2, QTime(9, 15 + 4 * s, 3));
+    for (const auto& [s, answer] : heatPumpAnswers) {
+        Session session(quint32(200 + s), bank.course);
+        session.open(QStringLiteral("102"), a102, day2, QTime(9, 15 + 4 * s, 3));
         session.wait(8 * 60 + 20 * s);
-        session.respond(block, answer.text, Rating::Confidence, answer.rating);
+        session.respond(heatPump, answer.text, Rating::Confidence, answer.rating);
         session.save(QStringLiteral("%1/%2/send_1208.txt").arg(folder, students[s]));
         keep(s, session);
     }

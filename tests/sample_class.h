@@ -6,10 +6,11 @@
 // program's own record writer, for the report's screenshot and benchmark.
 namespace sample_class {
 
-// Five students after an afternoon on assignment 011, two of them on 012 the
-// next morning, one folder each with the master file, the send files and
-// the notes file; one student typed a greeting into the send file
-// and one sent an empty file.
+// Five students after an afternoon on assignment 101 of the example bank,
+// whose questions and answers ask for ratings, two of them on 102 the next
+// morning, one folder each with the master file, the send files and the
+// notes file; one student typed a greeting into the send file and one sent
+// an empty file.
 void writeShowcase(const QString& folder);
 
 // `students` send files of about `bytesPerFile` bytes each: random

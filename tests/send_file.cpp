@@ -8,7 +8,8 @@
 
 #include <stdexcept>
 
-SendFile& SendFile::open(const QString& number, const QString& header, const QString& date, const QByteArray& codeLine)
+SendFile& SendFile::open(const QString& number, const QString& header, const QString& date, const QByteArray& codeLine,
+                         const QString& course)
 {
     date_ = date;
     number_ = number;
@@ -16,7 +17,7 @@ SendFile& SendFile::open(const QString& number, const QString& header, const QSt
     record.codeLine = codeLine;
     record.assignmentNumber = number;
     record.headerLine = header;
-    record.courseName = QStringLiteral("Physics II");
+    record.courseName = course;
     bytes_ += record_lines::openingRecord(record, date);
     master_ += record_lines::openingRecord(record, date);
     return *this;

@@ -11,7 +11,8 @@
 class SendFile {
 public:
     SendFile& open(const QString& number, const QString& header, const QString& date,
-                   const QByteArray& codeLine = QByteArray("\xb5\x9a\xe4wq\x81"));
+                   const QByteArray& codeLine = QByteArray("\xb5\x9a\xe4wq\x81"),
+                   const QString& course = QStringLiteral("Physics II"));
     SendFile& clock(const QString& date, const QString& time);
     SendFile& time(const QString& time);
     // The rating line as the writer makes it (record_lines::confidenceLine

@@ -2,10 +2,15 @@
 #include "bank/bank_pictures.h"
 #include "bank/picture_decoder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,11 +78,15 @@ private slots:
     void summaryAndAssignments();
     void aFileOfJunkStopsAtAHundredProblems();
     void messageBoxListsTenProblemsThenHowManyMore();
+    void countsAreTrue_data();
+    void countsAreTrue();
     void badInputOnDisk_data();
     void badInputOnDisk();
     void folderFilesAreReadInNameOrder();
     void svgReferencesOutside_data();
     void svgReferencesOutside();
+    void picturesTheDecoderComplainsOf_data();
+    void picturesTheDecoderComplainsOf();
 };
 
 void BankFileTest::problems_data()
@@ -106,20 +115,32 @@ void BankFileTest::problems_data()
     QTest::newRow("comments outside items") << lines({"# week 3", "@@ course Optics", "  # lenses", "@@ item", header,
                                                       "@@ empty", "# the first question:", "@@ item", "a"})
                                             << QStringList();
-    QTest::newRow("not UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\nna\xefve\n")
-                               << QStringList{"3:error:not UTF-8; save the file as UTF-8", "4:error:not UTF-8 either"};
+    QTest::newRow("not UTF-8: the column and the byte named")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\ncaf\xe9\n\tna\xefve\n")
+        << QStringList{QString::fromUtf8("4:error:the text is not UTF-8: the byte E9 at column 4 (\"\xc3\xa9\" in "
+                                         "Windows-1252); save the file as UTF-8"),
+                       "5:error:not UTF-8 either: the byte EF at column 4"};
+    QTest::newRow("not UTF-8 after UTF-8 characters: columns count characters")
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n\xce\x94T = 5 \xb0" "C\n")
+        << QStringList{"4:error:the byte B0 at column 8"};
     QTest::newRow("not UTF-8: the lines that decode are still checked")
-        << QByteArray("@@ item\n" + header.toUtf8() + "\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
-        << QStringList{"3:error:not UTF-8", "4:error:before the bank's first slot", "5:error:unknown line",
-                       "7:error:no routine \"graph7\""};
+        << QByteArray("@@ item\n" + header.toUtf8() +
+                      "\n@@ item\ncaf\xe9\n@@ course Optics\n@@ itme\n@@ item\n`routine graph7\n")
+        << QStringList{"4:error:not UTF-8", "5:error:before the bank's first slot", "6:error:unknown line",
+                       "8:error:no routine \"graph7\""};
     QTest::newRow("twelve lines not UTF-8: ten named, then a count")
-        << QByteArray("@@ item\n" + header.toUtf8() + "\n" + QByteArray("caf\xe9\n").repeated(12))
-        << QStringList{"3:error:not UTF-8;", "4:error:either", "5:error:either", "6:error:either", "7:error:either",
-                       "8:error:either", "9:error:either", "10:error:either", "11:error:either",
-                       "12:error:not UTF-8 either (and on 2 more lines)"};
-    QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n") << QStringList{"2:error:not UTF-8"};
-    QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n\xed\xa0\x80\n")
-                                          << QStringList{"3:error:not UTF-8"};
+        << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n" + QByteArray("caf\xe9\n").repeated(12))
+        << QStringList{"4:error:the text is not UTF-8: the byte E9", "5:error:either", "6:error:either",
+                       "7:error:either", "8:error:either", "9:error:either", "10:error:either", "11:error:either",
+                       "12:error:either",
+                       "13:error:not UTF-8 either: the byte E9 at column 4 (\"\xc3\xa9\" in Windows-1252) (and on 2 "
+                       "more lines)"};
+    QTest::newRow("overlong UTF-8") << QByteArray("@@ item\n\xc0\xaf\n")
+                                    << QStringList{"2:error:not UTF-8: the bytes C0 AF at column 1;"};
+    QTest::newRow("a surrogate in UTF-8") << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\n\xed\xa0\x80\n")
+                                          << QStringList{"4:error:not UTF-8: the bytes ED A0 80 at column 1;"};
+    QTest::newRow("a character cut short") << QByteArray("@@ item\n" + header.toUtf8() + "\n@@ item\nab\xe2\x82 c\n")
+                                           << QStringList{"4:error:not UTF-8: the bytes E2 82 at column 3;"};
     QTest::newRow("a byte-order mark") << QByteArray("\xef\xbb\xbf@@ item\n" + header.toUtf8() + "\n") << QStringList();
     QTest::newRow("a NUL byte") << "@@ item\n" + header.toUtf8() + QByteArray("\nx\0y\n", 5)
                                 << QStringList{"3:error:U+0000"};
@@ -134,7 +155,19 @@ void BankFileTest::problems_data()
     QTest::newRow("routine in capitals, blanks and a hyphen") << lines({"@@ item", header, "@@ item", "`ROUTINE  Graph-3 "})
                                                               << QStringList();
     QTest::newRow("routine without a separator") << lines({"@@ item", header, "@@ item", "`routinegraph1"})
-                                                 << QStringList{"4:error:a blank must follow \"`routine\""};
+                                                 << QStringList{"4:error:write \"`routine graph1\", with a blank after "
+                                                                "\"`routine\": without it the name is taken to be "
+                                                                "\"raph1\""};
+    QTest::newRow("routine picture without a separator")
+        << lines({"@@ item", header, "@@ item", "`routinePositionGraph.png"})
+        << QStringList{"4:error:write \"`routine PositionGraph.png\", with a blank after"};
+    QTest::newRow("routine with a colon for the blank") << lines({"@@ item", header, "@@ item", "`Routine:incline.png"})
+                                                        << QStringList{"4:error:write \"`Routine incline.png\", with a "
+                                                                       "blank in place of \":\""};
+    QTest::newRow("routine naming a GIF picture")
+        << lines({"@@ item", header, "@@ item", "`routine position-graph.gif"})
+        << QStringList{"4:error:\"positiongraph.gif\" is a .gif file, which the program cannot draw: it draws PNG, JPEG "
+                       "and SVG pictures (.png, .jpg, .jpeg, .svg); save the picture as \"positiongraph.png\""};
     QTest::newRow("routine naming a picture beside the bank") << lines({"@@ item", header, "@@ item", "`routine Incline.PNG"})
                                                               << QStringList();
     QTest::newRow("routine naming a picture in the folder above")
@@ -213,6 +246,125 @@ void BankFileTest::problems_data()
         << lines({"@@ item", "012.  `query 2", "@@ item", "a", "@@ item", header, "@@ item", "b"})
         << QStringList{"6:warning:assignment 011 comes after assignment 012 (slot 1, bank.txt:2): the assignments are "
                        "out of order"};
+
+
+    // A "#" line is a comment only between slots.
+    QTest::newRow("a # line right after an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown", "# Next week: add an acceleration question here",
+                  "@@ empty"})
+        << QStringList{"5:warning:this \"#\" line is no comment but the end of the item at line 4 (slot 2), which the "
+                       "student sees: a comment is one only between slots; write \"@@ empty\" on the line before it"};
+    QTest::newRow("# lines after an item and a blank line")
+        << lines({"@@ item", header, "@@ item", "`qA ball", "", "# one", "", "# two", "", "@@ empty"})
+        << QStringList{"6:warning:the \"#\" lines 6 to 8 are no comment"};
+    QTest::newRow("a # line that opens an item")
+        << lines({"@@ item", header, "@@ empty", "@@ item", "# question 3", "`qA ball"})
+        << QStringList{"5:warning:write \"@@ empty\" in place of the line \"@@ item\" above, and \"@@ item\" on the "
+                       "line before line 6"};
+    QTest::newRow("a # line inside an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball", "# check the numbers", "is thrown"})
+        << QStringList{"5:warning:move it out of the item, after an \"@@ empty\" line"};
+    QTest::newRow("an item of # lines only") << lines({"@@ item", header, "@@ item", "# to do", "@@ item", "`qA"})
+                                             << QStringList{"4:warning:the whole text of the item of slot 2"};
+    QTest::newRow("a # line under the header")
+        << lines({"@@ item", header, "# week 3", "@@ item", "`qA"})
+        << QStringList{"3:warning:which every student's opening record copies"};
+    QTest::newRow("a # inside a line is text")
+        << lines({"@@ item", header, "@@ item", "`qBall #3 is thrown", "at 12 m/s.", "@@ empty", "# a comment"})
+        << QStringList();
+
+    // An item that runs on because its "@@ item" line was forgotten.
+    QTest::newRow("an answer in its question's item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "`a**12 m**"})
+        << QStringList{"5:warning:this line begins with \"`a\", but it is still the text of the item that begins at line "
+                       "4 (slot 2): the student sees it with that item, and \"`a\" marks nothing; write \"@@ item\" on "
+                       "the line before it"};
+    QTest::newRow("an answer after an empty line in its question's item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "", "`a**12 m**"})
+        << QStringList{"6:warning:begins at line 4 (slot 2)"};
+    QTest::newRow("a routine line in an item")
+        << lines({"@@ item", header, "@@ item", "`qA ball is thrown.", "`routine graph1"})
+        << QStringList{"5:warning:the student sees it as text, and no figure is drawn"};
+    QTest::newRow("the next header in an item") << lines({"@@ item", header, "@@ item", "`a**12 m**", "012.  `query 2"})
+                                                << QStringList{"5:warning:it opens no assignment"};
+
+    // The header's item is never shown.
+    QTest::newRow("a question under the header")
+        << lines({"@@ item", header, "`qA ball leaves level ground.", "@@ item", "`a**1.57 s**"})
+        << QStringList{"3:warning:this line begins with \"`q\", but it is still the text of the header's item that "
+                       "begins at line 2 (slot 1): the student never sees it; write \"@@ item\" on the line before it"};
+    QTest::newRow("text under the header")
+        << lines({"@@ item", header, "", "Read chapter 3 first.", "And bring a ruler.", "@@ item", "`qA"})
+        << QStringList{"4:warning:the student never sees this line: it is part of the header's item at line 2 (slot 1)"};
+
+    // More marker look-alikes.
+    QTest::newRow("a blank after the back-quote") << lines({"@@ item", header, "@@ item", "` qA ball is thrown"})
+                                                  << QStringList{"4:warning:begins with \"` q\", which is no marker, so the "
+                                                                 "student sees it as text: write \"`q\", without a blank "
+                                                                 "after the back-quote"};
+    QTest::newRow("a double quote for the back-quote") << lines({"@@ item", header, "@@ item", "\"qA ball is thrown"})
+                                                       << QStringList{"4:warning:begins with \"\"q\""};
+    QTest::newRow("a typographic double quote for the back-quote")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x9c" "a**12 m**")})
+        << QStringList{"4:warning:a marker begins with the back-quote, \"`a\""};
+    QTest::newRow("a no-break space before a marker")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xc2\xa0`qA ball")})
+        << QStringList{"4:warning:begins with a no-break space (U+00A0) before \"`q\": a marker counts only at the very "
+                       "start of an item, so the student sees it as text; delete it"};
+    QTest::newRow("an invisible character before a marker")
+        << lines({"@@ item", header, "@@ item", QString::fromUtf8("\xe2\x80\x8b`a**12 m**")})
+        << QStringList{"4:warning:an invisible character (U+200B) before \"`a\""};
+    QTest::newRow("an empty line before a marker") << lines({"@@ item", header, "@@ item", "", "`qA ball"})
+                                                   << QStringList{"4:warning:begins with an empty line before \"`q\""};
+    QTest::newRow("a quoted sentence is no slip")
+        << lines({"@@ item", header, "@@ item", "\"A ball,\" she said, \"is thrown.\"", "@@ item", "\"a\" is the acceleration"})
+        << QStringList();
+
+    // More header look-alikes, next to the bank's own numbers.
+    QTest::newRow("a header of two digits")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "a", "@@ item", "22. Springs", "@@ item", "b"})
+        << QStringList{"6:warning:this item reads like the header of assignment 022, but a header begins with three digits "
+                       "and a point, so it is no header and the bank has no assignment 022: write \"022.\" in place of "
+                       "\"22.\""};
+    QTest::newRow("a header of two digits between two others")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "a", "@@ item", "22. Springs", "@@ item", "b", "@@ item",
+                  "023.  `query 3"})
+        << QStringList{"6:warning:write \"022.\" in place of \"22.\""};
+    QTest::newRow("a word before a header's number")
+        << lines({"@@ item", "201.  `query 1", "@@ item", "a", "@@ item", "Assignment 202. Springs", "@@ item", "b"})
+        << QStringList{"6:warning:this item reads like the header of assignment 202, but a header begins with its number "
+                       "and a point, so it is no header and the bank has no assignment 202: begin the item with "
+                       "\"202.\", as \"202.  Springs\""};
+    QTest::newRow("a blank before a header") << lines({"@@ item", header, "@@ item", "a", "@@ item", " 012.  `query 2"})
+                                             << QStringList{"6:warning:this item begins with a blank before \"012.\", so it "
+                                                            "is no header and the bank has no assignment 012: delete it"};
+    QTest::newRow("numbered questions and quantities are no headers")
+        << lines({"@@ item", "201.  `query 1", "@@ item", "2. A ball is thrown", "@@ item", "Problem 3. A ball",
+                  "@@ item", "2.5 kg of ice", "@@ item", "Chapter 12. Fluids", "@@ item", "21. Heat flows"})
+        << QStringList();
+    QTest::newRow("a look-alike of a number the bank has")
+        << lines({"@@ item", "021.  `query 1", "@@ item", "Assignment 21. Heat", "@@ item", "022.  `query 2"})
+        << QStringList();
+
+    // graph1 draws without clearing the box.
+    QTest::newRow("graph1 after graph2")
+        << lines({"@@ item", header, "@@ item", "`routine graph2", "@@ item", "`qa", "@@ item", "`routine graph1", "@@ item",
+                  "`qb"})
+        << QStringList{"8:warning:graph1 does not clear the picture box, so here it is drawn over the figure of the routine "
+                       "line at slot 2, bank.txt:4 (\"`routine graph2\"), and neither can be read: put this routine line "
+                       "and its question before that one"};
+    QTest::newRow("graph1 after a picture, graph1 again")
+        << lines({"@@ item", header, "@@ item", "`routine incline.png", "@@ item", "`qa", "@@ item", "`routine Graph-1",
+                  "@@ item", "`qb", "@@ item", "`routine graph1", "@@ item", "`qc"})
+        << QStringList{"8:warning:over the figure of the routine line at slot 2, bank.txt:4 (\"`routine incline.png\")"};
+    QTest::newRow("graph1 first, graph1 again, then the others")
+        << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item", "`qa", "@@ item", "`routine graph1", "@@ item",
+                  "`qb", "@@ item", "`routine graph3", "@@ item", "`qc", "@@ item", "`routine graph2", "@@ item", "`qd"})
+        << QStringList();
+    QTest::newRow("graph1 in the next assignment")
+        << lines({"@@ item", header, "@@ item", "`routine graph2", "@@ item", "`qa", "@@ item", "012.  `query 2", "@@ item",
+                  "`routine graph1", "@@ item", "`qb"})
+        << QStringList();
 
     QTest::newRow("exactly 5000 slots") << manySlots(5000) << QStringList();
     QTest::newRow("5001 slots") << manySlots(5001) << QStringList{"5002:error:slot 5001 is past the bank's last slot, 5000"};
@@ -328,6 +480,43 @@ void BankFileTest::messageBoxListsTenProblemsThenHowManyMore()
                                         "\"@@ empty\" or \"@@ unassigned\""));
     QVERIFY(message.contains(QStringLiteral("and 2 more problems.")));
     QCOMPARE(message.last(), QStringLiteral("Every problem and warning is listed by: physics-drill --check-bank bank.txt"));
+}
+
+void BankFileTest::countsAreTrue_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("verdict");  // the summary's last line
+    QTest::addColumn<QString>("more");  // the message box's count of the problems it does not list
+
+    const QByteArray valid = "@@ item\n011.  `query 1\n";
+    QTest::newRow("twelve lines not UTF-8, ten of them named")
+        << valid + "@@ item\n" + QByteArray("caf\xe9\n").repeated(12)
+        << "The bank cannot be used (12 problems, 0 warnings)." << "";
+    QTest::newRow("twelve lines not UTF-8 and three unknown lines")
+        << valid + "@@ item\n" + QByteArray("caf\xe9\n").repeated(12) + QByteArray("@@ bad\n").repeated(3)
+        << "The bank cannot be used (15 problems, 0 warnings)." << "and 3 more problems.";
+    QTest::newRow("control characters on three lines")
+        << valid + "@@ item\n" + QByteArray("a\x01\n").repeated(3)
+        << "The bank cannot be used (3 problems, 0 warnings)." << "";
+    QTest::newRow("more problems than are read") << QByteArray("@@ junk\n").repeated(150)
+                                                 << "The bank cannot be used (at least 100 problems, 0 warnings)."
+                                                 << "and 90 more problems.";
+    QTest::newRow("warnings") << valid + "@@ item\n`qA ball\n# one\n@@ item\n`Qb\n"
+                              << "The bank can be used (0 problems, 2 warnings)." << "";
+}
+
+void BankFileTest::countsAreTrue()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, verdict);
+    QFETCH(QString, more);
+    const Bank bank = parseOne(text);
+    const QStringList summary = bank_file::summary(bank).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(summary.last(), verdict);
+    if (bank.usable())
+        return;
+    const QStringList message = bank_file::unusableMessage(bank).split(u'\n');
+    QCOMPARE(message.filter(QStringLiteral(" more problem")), more.isEmpty() ? QStringList() : QStringList{more});
 }
 
 namespace {
@@ -635,6 +824,123 @@ void BankFileTest::svgReferencesOutside()
     QCOMPARE(picture_decoder::externalReference(entity, error), QStringLiteral("file:///etc/passwd"));
     QCOMPARE(picture_decoder::externalReference("<svg><g></svg>", error), QString());
     QVERIFY(!error.isEmpty());
+}
+
+namespace {
+
+// What the code under test writes to standard error, the file behind it,
+// from construction to finish().
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        if (file_.open()) {
+            saved_ = ::dup(STDERR_FILENO);
+            ::dup2(file_.handle(), STDERR_FILENO);
+        }
+    }
+    QByteArray finish()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+            saved_ = -1;
+        }
+        file_.seek(0);
+        return file_.readAll();
+    }
+    ~StandardErrorCapture() { finish(); }
+
+private:
+    QTemporaryFile file_;
+    int saved_ = -1;
+};
+
+QByteArray encoded(const char* format)
+{
+    QImage image(120, 80, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 2, y * 3, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray withByteChanged(QByteArray bytes, qsizetype at)
+{
+    bytes[at] = char(bytes[at] ^ 0x5a);
+    return bytes;
+}
+
+}  // namespace
+
+void BankFileTest::picturesTheDecoderComplainsOf_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");  // the problem at the routine line; empty: none
+
+    const QByteArray png = encoded("PNG");
+    const QByteArray jpeg = encoded("JPEG");
+    const qsizetype imageData = png.indexOf("IDAT");
+    QTest::newRow("a whole PNG") << "incline.png" << png << "";
+    QTest::newRow("a whole JPEG") << "incline.jpg" << jpeg << "";
+    QTest::newRow("a PNG cut short in its image data")
+        << "incline.png" << png.left(imageData + 40)
+        << QStringLiteral("error: the picture \"incline.png\" is cut short: its %1 bytes end inside its image data; copy "
+                          "the picture again from where it was made")
+               .arg(imageData + 40);
+    QTest::newRow("a PNG without its end") << "incline.png" << png.chopped(12)
+                                           << "error: the picture \"incline.png\" is cut short: its";
+    QTest::newRow("a PNG with a byte changed in its image data")
+        << "incline.png" << withByteChanged(png, imageData + 30)
+        << QStringLiteral("error: the picture \"incline.png\" is damaged: its image data at byte %1 does not match its "
+                          "checksum")
+               .arg(imageData - 4);
+    QTest::newRow("a PNG with a byte changed in its header")
+        << "incline.png" << withByteChanged(png, 20) << "error: the picture \"incline.png\" is damaged: its header";
+    QTest::newRow("a JPEG cut short") << "incline.jpg" << jpeg.left(jpeg.size() / 2)
+                                      << "warning: the picture \"incline.jpg\" may not show as it was made: its decoder "
+                                         "says \"";
+    // A GIF of one pixel; the toolkit reads GIF pictures but does not write them.
+    const QByteArray gif = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+    QTest::newRow("a GIF named .png") << "incline.png" << gif
+                                      << "error: the picture \"incline.png\" is a GIF picture, which the program does "
+                                         "not read: save it as PNG or JPEG";
+}
+
+// The decoders' libraries print on standard error unless they are kept
+// from it: no message goes there.
+void BankFileTest::picturesTheDecoderComplainsOf()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    write(dir.filePath(name), bytes);
+    const QString bank = dir.filePath(QStringLiteral("bank.txt"));
+    write(bank, "@@ item\n011.  `query 1\n@@ item\n`routine " + name.toUtf8() + "\n@@ item\n`qWhat is the angle?\n");
+
+    StandardErrorCapture standardError;
+    const bank_pictures::LoadedBank loaded = bank_pictures::read(bank);
+    QCOMPARE(standardError.finish(), QByteArray());
+
+    QStringList found;
+    for (const Problem& problem : loaded.bank.problems)
+        found.append(problem.toString());
+    if (expected.isEmpty()) {
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
+        QCOMPARE(loaded.pictures.keys(), QStringList{name});
+        return;
+    }
+    QCOMPARE(found.size(), 1);
+    QVERIFY2(found[0].startsWith(bank + QStringLiteral(":4: ") + expected), qPrintable(found[0]));
+    QCOMPARE(loaded.bank.usable(), expected.startsWith(QStringLiteral("warning")));
 }
 
 QTEST_MAIN(BankFileTest)

@@ -175,6 +175,8 @@ void InstructorBankTest::aPassThroughTheExampleBank()
     QVERIFY(f.questionText().contains(QStringLiteral("\r\n\r\nThe picture shows a 2.0 kg block")));
     // The SVG is drawn at the box's own size: its ramp fills a good part of it.
     const QImage shown = form.ui.Picture1->shownImage();
+    // The size that instructors are told to draw their pictures for.
+    QCOMPARE(shown.size(), QSize(341, 221));
     int ramp = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
