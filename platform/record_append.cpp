@@ -10,14 +10,12 @@
 #include <QSet>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace file_access {
 namespace {
 
-using posix_file::Descriptor;
+using record_calls::Handle;
+using record_calls::Mode;
 using record_journal::Kind;
 
 const QByteArray journalName = ".record-journal";
@@ -25,7 +23,6 @@ const QByteArray setAsideName = ".record-journal.damaged";
 const QByteArray takeBackName = ".record-journal.take-back";
 // Far beyond any record's journal; a larger file is not read into memory.
 constexpr qint64 journalLimit = qint64(512) << 20;
-constexpr int recordFileFlags = O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK;
 
 // The checksums of journals that this run gave up on (their record was
 // reported as not recorded) but could not clear from the disk: the next
@@ -95,59 +92,58 @@ QString leftAloneNotice(Kind kind, const QStringList& paths)
 
 // The journal's name is on the disk before any record file is written,
 // and one set aside stays set aside.
-int syncFolder(int folderFd)
+int syncFolder(const Handle& dir)
 {
-    return record_calls::sync(folderFd, QByteArray());
+    return record_calls::sync(dir, QByteArray());
 }
 
 // Empties the journal and syncs it: an empty journal is never applied.
 // 0 or the errno.
-int emptyJournal(int folderFd)
+int emptyJournal(const Handle& dir)
 {
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, journalName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journal(fd);
+    Handle journal;
+    int error = record_calls::openAt(dir, journalName, Mode::ExistingJournal, &journal);
     if (error == ENOENT)
         return 0;
     if (error == 0)
-        error = record_calls::truncate(fd, journalName, 0);
+        error = record_calls::truncate(journal, journalName, 0);
     if (error == 0)
-        error = record_calls::sync(fd, journalName);
+        error = record_calls::sync(journal, journalName);
     return error;
 }
 
 // Empties the journal, then removes it: whatever becomes of its name after
 // a power cut, it holds no record any more. 0 or the errno.
-int clearJournal(int folderFd)
+int clearJournal(const Handle& dir)
 {
-    if (const int error = emptyJournal(folderFd))
+    if (const int error = emptyJournal(dir))
         return error;
     // Emptied, it may stay where it cannot be removed.
-    record_calls::removeAt(folderFd, journalName);
+    record_calls::removeAt(dir, journalName);
     return 0;
 }
 
 // Removes a journal whose record is in every file; one that cannot be
 // removed is emptied instead. 0 or the errno of the removal.
-int retireJournal(int folderFd)
+int retireJournal(const Handle& dir)
 {
-    const int error = record_calls::removeAt(folderFd, journalName);
+    const int error = record_calls::removeAt(dir, journalName);
     if (error == 0 || error == ENOENT)
         return 0;
-    return emptyJournal(folderFd) == 0 ? 0 : error;
+    return emptyJournal(dir) == 0 ? 0 : error;
 }
 
 // Renames a journal that cannot be used, so that nothing is lost with it,
 // and returns the message that names it.
-QString setJournalAside(int folderFd, const QString& folder, const QString& what)
+QString setJournalAside(const Handle& dir, const QString& folder, const QString& what)
 {
     QByteArray aside = setAsideName;
-    struct stat info {};
-    for (int n = 2; ::fstatat(folderFd, aside.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0; ++n)
+    record_calls::Info info;
+    for (int n = 2; record_calls::inspectAt(dir, aside, &info) == 0; ++n)
         aside = setAsideName + '-' + QByteArray::number(n);
-    int error = record_calls::renameAt(folderFd, journalName, aside);
+    int error = record_calls::renameAt(dir, journalName, aside);
     if (error == 0)
-        error = syncFolder(folderFd);
+        error = syncFolder(dir);
     if (error != 0)
         failJournal(folder, "set aside", error, QStringLiteral(" It %1, and stays until it can be renamed.").arg(what));
     return QStringLiteral("The record journal that an earlier run left in %1 %2, so the program cannot tell whether "
@@ -159,31 +155,30 @@ QString setJournalAside(int folderFd, const QString& folder, const QString& what
 
 // Settles one file of a leftover journal; returns false when the file has
 // changed since and is left as it is.
-bool settleFile(int folderFd, const QString& folder, Kind kind, const record_journal::Entry& entry,
-                const struct timespec& journalTime)
+bool settleFile(const Handle& dir, const QString& folder, Kind kind, const record_journal::Entry& entry,
+                qint64 journalTime)
 {
     const QByteArray name = QFile::encodeName(entry.name);
     const QString path = QDir(folder).filePath(entry.name);
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, name, recordFileFlags, &fd);
-    const Descriptor file(fd);
+    Handle file;
+    int error = record_calls::openAt(dir, name, Mode::ExistingRecord, &file);
     if (error == ENOENT)
         return false;
     if (error != 0)
         failUnfinished(path, kind, "opened", error);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        failUnfinished(path, kind, "read", errno);
-    if (!S_ISREG(info.st_mode))
+    record_calls::Info info;
+    if ((error = record_calls::inspect(file, name, &info)) != 0)
+        failUnfinished(path, kind, "read", error);
+    if (!info.plain)
         return false;
     // File systems keep times coarsely (FAT to two seconds), and of two
     // files written in turn the second may even show the earlier time: only
     // a change well after the journal was written counts.
     constexpr qint64 sameMomentSeconds = 2;
-    const bool newer = qint64(info.st_mtim.tv_sec) > qint64(journalTime.tv_sec) + sameMomentSeconds;
-    const record_journal::FileNow now{qint64(info.st_size), newer, [fd, &name](qint64 offset, qint64 length) {
+    const bool newer = info.modified > journalTime + sameMomentSeconds;
+    const record_journal::FileNow now{info.size, newer, [&file, &name](qint64 offset, qint64 length) {
                                           record_journal::FileNow::Read read;
-                                          read.error = record_calls::read(fd, name, offset, length, &read.bytes);
+                                          read.error = record_calls::read(file, name, offset, length, &read.bytes);
                                           return read;
                                       }};
     const record_journal::Settlement settlement = record_journal::settle(kind, entry, now);
@@ -193,16 +188,16 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
     case record_journal::Step::Unreadable:
         failUnfinished(path, kind, "read", settlement.error);
     case record_journal::Step::CutBack:
-        if ((error = record_calls::truncate(fd, name, entry.sizeBefore)) != 0)
+        if ((error = record_calls::truncate(file, name, entry.sizeBefore)) != 0)
             failUnfinished(path, kind, "cut back", error);
         break;
     case record_journal::Step::AppendRest:
-        if ((error = record_calls::writeAll(fd, name, entry.bytes.mid(settlement.from))) != 0) {
+        if ((error = record_calls::writeAll(file, name, entry.bytes.mid(settlement.from))) != 0) {
             // Only the bytes just appended are taken back, if any were; should
             // that fail, the journal still describes them.
-            struct stat now {};
-            if (::fstat(fd, &now) == 0 && now.st_size > info.st_size)
-                record_calls::truncate(fd, name, info.st_size);
+            record_calls::Info after;
+            if (record_calls::inspect(file, name, &after) == 0 && after.size > info.size)
+                record_calls::truncate(file, name, info.size);
             failUnfinished(path, kind, "written", error);
         }
         break;
@@ -211,7 +206,7 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
     }
     // Synced even when nothing was done: the run that wrote the file may have
     // been stopped before its sync.
-    if ((error = record_calls::sync(fd, name)) != 0)
+    if ((error = record_calls::sync(file, name)) != 0)
         failUnfinished(path, kind, "written", error);
     return true;
 }
@@ -219,51 +214,50 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
 // Completes, or takes back, the record that a journal in the folder
 // describes, then removes the journal. Returns the messages for the
 // student; throws when the journal must be kept.
-QStringList settleLeftover(int folderFd, const QString& folder)
+QStringList settleLeftover(const Handle& dir, const QString& folder)
 {
-    int fd = -1;
-    const int error = record_calls::openAt(folderFd, journalName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journalFd(fd);
+    Handle journal;
+    int error = record_calls::openAt(dir, journalName, Mode::ReadJournal, &journal);
     if (error == ENOENT)
         return {};
     if (error == ELOOP)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is a symbolic link"))};
+        return {setJournalAside(dir, folder, QStringLiteral("is a symbolic link"))};
     if (error != 0)
         failJournal(folder, "read", error);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        failJournal(folder, "read", errno);
-    if (!S_ISREG(info.st_mode))
-        return {setJournalAside(folderFd, folder, QStringLiteral("is not a plain file"))};
-    if (info.st_size == 0) {
+    record_calls::Info info;
+    if ((error = record_calls::inspect(journal, journalName, &info)) != 0)
+        failJournal(folder, "read", error);
+    if (!info.plain)
+        return {setJournalAside(dir, folder, QStringLiteral("is not a plain file"))};
+    if (info.size == 0) {
         // Cleared, but not removable: it holds nothing.
         return {};
     }
-    if (info.st_size > journalLimit)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is far too large to be a record's journal"))};
+    if (info.size > journalLimit)
+        return {setJournalAside(dir, folder, QStringLiteral("is far too large to be a record's journal"))};
     QByteArray text;
-    if (const int readError = record_calls::read(fd, journalName, 0, info.st_size, &text))
-        failJournal(folder, "read", readError);
+    if ((error = record_calls::read(journal, journalName, 0, info.size, &text)) != 0)
+        failJournal(folder, "read", error);
 
     const record_journal::Decoded decoded = record_journal::decode(text);
     using Verdict = record_journal::Decoded::Verdict;
     if (decoded.verdict == Verdict::Torn) {
-        if (const int retireError = retireJournal(folderFd))
+        if (const int retireError = retireJournal(dir))
             failJournal(folder, "removed", retireError, QStringLiteral(" It was cut short before any file was written."));
         return {};
     }
     if (decoded.verdict == Verdict::Damaged)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is damaged"))};
+        return {setJournalAside(dir, folder, QStringLiteral("is damaged"))};
     if (decoded.verdict == Verdict::Impossible)
-        return {setJournalAside(folderFd, folder, QStringLiteral("does not describe a record that this program writes"))};
+        return {setJournalAside(dir, folder, QStringLiteral("does not describe a record that this program writes"))};
 
     const Kind kind = abandonedJournals().contains(decoded.checksum) ? Kind::TakeBack : decoded.journal.kind;
     QStringList leftAlone;
     for (const record_journal::Entry& entry : decoded.journal.entries) {
-        if (!settleFile(folderFd, folder, kind, entry, info.st_mtim))
+        if (!settleFile(dir, folder, kind, entry, info.modified))
             leftAlone.append(QDir(folder).filePath(entry.name));
     }
-    if (const int retireError = retireJournal(folderFd))
+    if (const int retireError = retireJournal(dir))
         failJournal(folder, "removed", retireError, QStringLiteral(" The record it describes is settled in every file."));
     abandonedJournals().remove(decoded.checksum);
     leftAlone.removeDuplicates();
@@ -276,17 +270,15 @@ QStringList settleLeftover(int folderFd, const QString& folder)
 // the folder cannot be locked: the master file, which every record writes
 // first, is locked instead. Where there are no locks at all, a single copy
 // of the program still writes whole records.
-Descriptor lockRecords(int folderFd, const QString& folder, const QString& firstPath)
+Handle lockRecords(const Handle& dir, const QString& folder, const QString& firstPath)
 {
-    int error = record_calls::lock(folderFd, QByteArray());
-    Descriptor locked;
+    int error = record_calls::lock(dir, QByteArray());
+    Handle locked;
     if (error == EBADF) {
-        int fd = -1;
-        error = record_calls::openAt(folderFd, nameOf(firstPath), recordFileFlags | O_CREAT, &fd);
-        locked = Descriptor(fd);
+        error = record_calls::openAt(dir, nameOf(firstPath), Mode::Record, &locked);
         if (error != 0)
             failWrite(firstPath, reasonFor(error));
-        error = record_calls::lock(fd, nameOf(firstPath));
+        error = record_calls::lock(locked, nameOf(firstPath));
     }
     if (error != 0 && error != ENOLCK && error != EOPNOTSUPP) {
         throw DrillError(QStringLiteral("The record files in %1 could not be locked against another copy of the "
@@ -299,43 +291,43 @@ Descriptor lockRecords(int folderFd, const QString& folder, const QString& first
 // The program's earlier versions kept one journal per file, which only ever
 // told where a torn record began. They are removed without touching their
 // files; one that cannot be removed does no harm, as nothing reads it.
-void dropOldJournals(int folderFd, const std::vector<RecordPart>& parts)
+void dropOldJournals(const Handle& dir, const std::vector<RecordPart>& parts)
 {
-    for (const RecordPart& part : parts)
-        ::unlinkat(folderFd, ('.' + nameOf(part.path) + ".pending").constData(), 0);
+    for (const RecordPart& part : parts) {
+        const QByteArray name = '.' + nameOf(part.path) + ".pending";
+        record_calls::Info info;
+        if (record_calls::inspectAt(dir, name, &info) == 0)
+            record_calls::removeAt(dir, name);
+    }
 }
 
 // One file of the record being written, and how it stood before.
 struct OpenFile {
     const RecordPart* part = nullptr;
     QByteArray name;
-    Descriptor fd;
+    Handle handle;
     qint64 sizeBefore = 0;
     QByteArray tailChecksum;
 };
 
-std::vector<OpenFile> openAll(int folderFd, const std::vector<RecordPart>& parts)
+std::vector<OpenFile> openAll(const Handle& dir, const std::vector<RecordPart>& parts)
 {
     std::vector<OpenFile> files;
     files.reserve(parts.size());
     for (const RecordPart& part : parts) {
-        OpenFile file{&part, nameOf(part.path), Descriptor(), 0, {}};
-        // Non-blocking, so that a named pipe in the file's place fails at
-        // once instead of waiting for a reader.
-        int fd = -1;
-        int error = record_calls::openAt(folderFd, file.name, recordFileFlags | O_CREAT, &fd);
-        file.fd = Descriptor(fd);
+        OpenFile file{&part, nameOf(part.path), Handle(), 0, {}};
+        int error = record_calls::openAt(dir, file.name, Mode::Record, &file.handle);
         if (error != 0)
             failWrite(part.path, reasonFor(error));
-        struct stat info {};
-        if (::fstat(fd, &info) != 0)
-            failWrite(part.path, reasonFor(errno));
-        if (!S_ISREG(info.st_mode))
+        record_calls::Info info;
+        if ((error = record_calls::inspect(file.handle, file.name, &info)) != 0)
+            failWrite(part.path, reasonFor(error));
+        if (!info.plain)
             failWrite(part.path, QStringLiteral("it is not a plain file"));
-        file.sizeBefore = info.st_size;
+        file.sizeBefore = info.size;
         const qint64 start = record_journal::tailStart(file.sizeBefore);
         QByteArray tail;
-        if ((error = record_calls::read(fd, file.name, start, file.sizeBefore - start, &tail)) != 0)
+        if ((error = record_calls::read(file.handle, file.name, start, file.sizeBefore - start, &tail)) != 0)
             failWrite(part.path, reasonFor(error));
         file.tailChecksum = record_journal::tailChecksum(tail);
         files.push_back(std::move(file));
@@ -352,15 +344,14 @@ record_journal::Journal journalOf(const std::vector<OpenFile>& files, Kind kind)
 }
 
 // Writes a journal under `name` and syncs it; 0 or the errno.
-int putJournal(int folderFd, const QByteArray& name, const QByteArray& text)
+int putJournal(const Handle& dir, const QByteArray& name, const QByteArray& text)
 {
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journal(fd);
+    Handle journal;
+    int error = record_calls::openAt(dir, name, Mode::NewJournal, &journal);
     if (error == 0)
-        error = record_calls::writeAll(fd, name, text);
+        error = record_calls::writeAll(journal, name, text);
     if (error == 0)
-        error = record_calls::sync(fd, name);
+        error = record_calls::sync(journal, name);
     return error;
 }
 
@@ -369,23 +360,23 @@ int putJournal(int folderFd, const QByteArray& name, const QByteArray& text)
 // renamed, the journal to take back is the one in place: a failed sync of
 // the folder leaves open only which of the two a power cut keeps, and either
 // leaves the files agreeing.
-bool replaceWithTakeBack(int folderFd, const QByteArray& text)
+bool replaceWithTakeBack(const Handle& dir, const QByteArray& text)
 {
-    int error = putJournal(folderFd, takeBackName, text);
+    int error = putJournal(dir, takeBackName, text);
     if (error == 0)
-        error = record_calls::renameAt(folderFd, takeBackName, journalName);
+        error = record_calls::renameAt(dir, takeBackName, journalName);
     if (error != 0) {
-        ::unlinkat(folderFd, takeBackName.constData(), 0);
+        record_calls::removeAt(dir, takeBackName);
         return false;
     }
-    syncFolder(folderFd);
+    syncFolder(dir);
     return true;
 }
 
 // What a failed record leaves to say about its journal, for the message.
-QString abandonJournal(int folderFd, const QByteArray& text)
+QString abandonJournal(const Handle& dir, const QByteArray& text)
 {
-    const int error = clearJournal(folderFd);
+    const int error = clearJournal(dir);
     if (error == 0)
         return {};
     abandonedJournals().insert(record_journal::checksumOf(text));
@@ -397,21 +388,21 @@ QString abandonJournal(int folderFd, const QByteArray& text)
 // False when the folder lets no file be created, so that no journal can be
 // kept; the record is then written without one. Any other failure fails the
 // record before a record file is touched.
-bool writeJournal(int folderFd, const QString& folder, const QByteArray& text)
+bool writeJournal(const Handle& dir, const QString& folder, const QByteArray& text)
 {
     // A journal given up on earlier with the same bytes is replaced by this
     // one, which is to be completed.
     abandonedJournals().remove(record_journal::checksumOf(text));
-    int error = putJournal(folderFd, journalName, text);
+    int error = putJournal(dir, journalName, text);
     if (error == EACCES || error == EPERM) {
-        struct stat info {};
-        if (::fstatat(folderFd, journalName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+        record_calls::Info info;
+        if (record_calls::inspectAt(dir, journalName, &info) == ENOENT)
             return false;
     }
     if (error == 0)
-        error = syncFolder(folderFd);
+        error = syncFolder(dir);
     if (error != 0)
-        failJournal(folder, "written", error, abandonJournal(folderFd, text));
+        failJournal(folder, "written", error, abandonJournal(dir, text));
     return true;
 }
 
@@ -420,23 +411,24 @@ bool writeJournal(int folderFd, const QString& folder, const QByteArray& text)
 // An empty text, or the reason it could not be done.
 QString cutBack(const OpenFile& file)
 {
-    struct stat now {};
-    if (::fstat(file.fd.get(), &now) != 0)
-        return reasonFor(errno);
-    if (now.st_size == file.sizeBefore)
+    record_calls::Info now;
+    int error = record_calls::inspect(file.handle, file.name, &now);
+    if (error != 0)
+        return reasonFor(error);
+    if (now.size == file.sizeBefore)
         return {};
-    if (now.st_size < file.sizeBefore || now.st_size > file.sizeBefore + file.part->bytes.size())
+    if (now.size < file.sizeBefore || now.size > file.sizeBefore + file.part->bytes.size())
         return QStringLiteral("it changed while the record was written");
-    int error = record_calls::truncate(file.fd.get(), file.name, file.sizeBefore);
+    error = record_calls::truncate(file.handle, file.name, file.sizeBefore);
     if (error == 0)
-        error = record_calls::sync(file.fd.get(), file.name);
+        error = record_calls::sync(file.handle, file.name);
     return error == 0 ? QString() : reasonFor(error);
 }
 
 // A write or a sync of file `failed` went wrong: the files written so far
 // are cut back, and what could not be cut back is left to the journal to
 // take back before the next record.
-[[noreturn]] void failRecord(int folderFd, const std::vector<OpenFile>& files, std::size_t failed, int error,
+[[noreturn]] void failRecord(const Handle& dir, const std::vector<OpenFile>& files, std::size_t failed, int error,
                              const QByteArray* journal)
 {
     QStringList notTakenBack;
@@ -447,7 +439,7 @@ QString cutBack(const OpenFile& file)
     }
     const QString& path = files[failed].part->path;
     if (notTakenBack.isEmpty())
-        failWrite(path, reasonFor(error), journal ? abandonJournal(folderFd, *journal) : QString());
+        failWrite(path, reasonFor(error), journal ? abandonJournal(dir, *journal) : QString());
 
     const QString what = notTakenBack.join(QStringLiteral(", "));
     if (!journal) {
@@ -456,7 +448,7 @@ QString cutBack(const OpenFile& file)
                              .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
     }
     const QByteArray takeBack = record_journal::encode(journalOf(files, Kind::TakeBack));
-    if (replaceWithTakeBack(folderFd, takeBack)) {
+    if (replaceWithTakeBack(dir, takeBack)) {
         failWrite(path, reasonFor(error),
                   QStringLiteral(" The part of it in %1 could not be taken back out yet, and will be before the next "
                                  "record is written.")
@@ -473,21 +465,21 @@ QString cutBack(const OpenFile& file)
 
 // Returns a message for the student when the record was written but its
 // journal could not be removed.
-QStringList writeFiles(int folderFd, const QString& folder, const std::vector<OpenFile>& files)
+QStringList writeFiles(const Handle& dir, const QString& folder, const std::vector<OpenFile>& files)
 {
     const QByteArray text = record_journal::encode(journalOf(files, Kind::Complete));
-    const bool journalled = writeJournal(folderFd, folder, text);
+    const bool journalled = writeJournal(dir, folder, text);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const QByteArray& bytes = files[i].part->bytes;
-        int error = record_calls::writeAll(files[i].fd.get(), files[i].name, bytes);
+        int error = record_calls::writeAll(files[i].handle, files[i].name, bytes);
         if (error == 0)
-            error = record_calls::sync(files[i].fd.get(), files[i].name);
+            error = record_calls::sync(files[i].handle, files[i].name);
         if (error != 0)
-            failRecord(folderFd, files, i, error, journalled ? &text : nullptr);
+            failRecord(dir, files, i, error, journalled ? &text : nullptr);
     }
     if (!journalled)
         return {};
-    if (const int error = retireJournal(folderFd)) {
+    if (const int error = retireJournal(dir)) {
         return {QStringLiteral("The record was written to every file, but the record journal %1 could not be "
                                "removed: %2. No further record can be written until it can be.")
                     .arg(shown(folder, journalName), reasonFor(error))};
@@ -507,16 +499,16 @@ QStringList appendRecord(const std::vector<RecordPart>& parts)
         if (QFileInfo(part.path).path() != folder)
             failWrite(part.path, QStringLiteral("it is not in the same folder as %1").arg(first));
     }
-    const Descriptor folderFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folderFd.isOpen())
-        failWrite(first, reasonFor(errno));
-    // Held until the descriptors are closed on return.
-    const Descriptor locked = lockRecords(folderFd.get(), folder, first);
+    Handle dir;
+    if (const int error = record_calls::openFolder(folder, &dir))
+        failWrite(first, reasonFor(error));
+    // Held until the handles are closed on return.
+    const Handle locked = lockRecords(dir, folder, first);
 
-    QStringList notices = settleLeftover(folderFd.get(), folder);
+    QStringList notices = settleLeftover(dir, folder);
     try {
-        dropOldJournals(folderFd.get(), parts);
-        notices += writeFiles(folderFd.get(), folder, openAll(folderFd.get(), parts));
+        dropOldJournals(dir, parts);
+        notices += writeFiles(dir, folder, openAll(dir, parts));
     } catch (const DrillError& error) {
         if (notices.isEmpty())
             throw;
