@@ -43,7 +43,7 @@ int flagsOf(Mode mode)
     case Mode::ReadJournal:
         return always | O_RDONLY;
     case Mode::NewJournal:
-        return always | O_WRONLY | O_CREAT | O_TRUNC;
+        return always | O_WRONLY | O_CREAT | O_TRUNC | O_APPEND;
     case Mode::ExistingJournal:
         return always | O_WRONLY;
     }
@@ -52,7 +52,7 @@ int flagsOf(Mode mode)
 
 Info infoOf(const struct stat& status)
 {
-    return {S_ISREG(status.st_mode), qint64(status.st_size), qint64(status.st_mtim.tv_sec)};
+    return {S_ISREG(status.st_mode), qint64(status.st_size)};
 }
 
 }  // namespace

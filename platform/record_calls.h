@@ -45,8 +45,8 @@ private:
 enum class Mode {
     Record,           // read and append; made, owner-only, when missing
     ExistingRecord,   // read and append; ENOENT when missing
-    ReadJournal,      // read only
-    NewJournal,       // write from its start; made when missing, emptied when not
+    ReadJournal,      // read, and sync what was read
+    NewJournal,       // write at its end; made when missing, emptied when not
     ExistingJournal,  // write; ENOENT when missing
 };
 
@@ -54,7 +54,6 @@ enum class Mode {
 struct Info {
     bool plain = false;  // a plain file: not a folder, a link, a pipe or a device
     qint64 size = 0;
-    qint64 modified = 0;  // seconds since 1970
 };
 
 // Each returns 0 or the errno of the failure.
