@@ -173,8 +173,11 @@ int lock(const Handle& fileOrFolder, const QByteArray& name)
 {
     if (const int error = injected(Call::Lock, name))
         return error;
-    while (::flock(fdOf(fileOrFolder), LOCK_EX) != 0) {
-        if (errno != EINTR)
+    // A wait that signals break off again and again gives up in the end,
+    // rather than leave the window without an answer.
+    constexpr int interruptionsAllowed = 100;
+    for (int interruptions = 0; ::flock(fdOf(fileOrFolder), LOCK_EX) != 0; ++interruptions) {
+        if (errno != EINTR || interruptions == interruptionsAllowed)
             return errno;
     }
     return 0;

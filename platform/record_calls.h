@@ -72,7 +72,8 @@ int sync(const Handle& fileOrFolder, const QByteArray& name);
 int truncate(const Handle& file, const QByteArray& name, qint64 size);
 int removeAt(const Handle& folder, const QByteArray& name);
 int renameAt(const Handle& folder, const QByteArray& from, const QByteArray& to);
-// Waits for another copy of the program to let go of its lock.
+// Waits for another copy of the program to let go of its lock, but not
+// through signals without end (EINTR).
 int lock(const Handle& fileOrFolder, const QByteArray& name);
 
 }  // namespace record_calls

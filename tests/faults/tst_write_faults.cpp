@@ -507,6 +507,11 @@ void WriteFaultsTest::straceFaultsInTheProgram_data()
     QTest::newRow("the journal can never be removed, then a new start")
         << options(QStringLiteral("{journal}"), QStringLiteral("unlinkat"), {QStringLiteral("unlinkat:error=EACCES")})
         << QStringLiteral("response") << 1 << 0 << QString() << true << 1;
+    // A wait for the lock that signals break off without end fails the
+    // record instead of hanging the window.
+    QTest::newRow("the folder's lock is interrupted without end")
+        << options(QStringLiteral("{folder}"), QStringLiteral("flock"), {QStringLiteral("flock:error=EINTR:when=2+")})
+        << QStringLiteral("response") << 2 << 1 << QStringLiteral("could not be locked") << false << 0;
 }
 
 void WriteFaultsTest::straceFaultsInTheProgram()
