@@ -234,24 +234,30 @@ bool settlePart(const QString& folder, Kind kind, const record_journal::Part& pa
 QStringList settleLeftover(const Handle& dir, const QString& folder)
 {
     Handle journal;
+    // Closed before it is renamed or removed, which some systems refuse
+    // for an open file.
+    const auto setAside = [&](const QString& what) {
+        journal = Handle();
+        return QStringList{setJournalAside(dir, folder, what)};
+    };
     int error = record_calls::openAt(dir, journalName, Mode::ReadJournal, &journal);
     if (error == ENOENT)
         return {};
     if (error == ELOOP)
-        return {setJournalAside(dir, folder, QStringLiteral("is a symbolic link"))};
+        return setAside(QStringLiteral("is a symbolic link"));
     if (error != 0)
         failJournal(folder, "read", error);
     record_calls::Info info;
     if ((error = record_calls::inspect(journal, journalName, &info)) != 0)
         failJournal(folder, "read", error);
     if (!info.plain)
-        return {setJournalAside(dir, folder, QStringLiteral("is not a plain file"))};
+        return setAside(QStringLiteral("is not a plain file"));
     if (info.size == 0) {
         // Cleared, but not removable: it holds nothing.
         return {};
     }
     if (info.size > journalLimit)
-        return {setJournalAside(dir, folder, QStringLiteral("is far too large to be a record's journal"))};
+        return setAside(QStringLiteral("is far too large to be a record's journal"));
 
     const record_journal::ReadAt readJournal = [&journal](qint64 offset, qint64 length, QByteArray* bytes) {
         return record_calls::read(journal, journalName, offset, length, bytes);
@@ -264,13 +270,14 @@ QStringList settleLeftover(const Handle& dir, const QString& folder)
     case Verdict::Unreadable:
         failJournal(folder, "read", decoded.error);
     case Verdict::Torn:
+        journal = Handle();
         if (const int retireError = retireJournal(dir))
             failJournal(folder, "removed", retireError, QStringLiteral(" It was cut short before any file was written."));
         return {};
     case Verdict::Damaged:
-        return {setJournalAside(dir, folder, QStringLiteral("is damaged"))};
+        return setAside(QStringLiteral("is damaged"));
     case Verdict::Impossible:
-        return {setJournalAside(dir, folder, QStringLiteral("does not describe a record that this program writes"))};
+        return setAside(QStringLiteral("does not describe a record that this program writes"));
     }
     // What the journal says is on the disk before any file is changed by it,
     // even when the run that wrote its last mark could not sync it.
@@ -279,7 +286,7 @@ QStringList settleLeftover(const Handle& dir, const QString& folder)
 
     std::vector<PartFile> files;
     if (const std::optional<QString> what = openParts(dir, folder, decoded.kind, decoded.parts, &files))
-        return {setJournalAside(dir, folder, *what)};
+        return setAside(*what);
     QStringList leftAlone;
     for (qsizetype i = 0; i < decoded.parts.size(); ++i) {
         if (!settlePart(folder, decoded.kind, decoded.parts[i], files[std::size_t(i)], readJournal))
