@@ -140,12 +140,13 @@ qint64 sizeOf(const QString& path)
     return QFileInfo(path).size();
 }
 
-// What the syncs of a record cost at this moment: the record's journal and
-// each of its files are synced, then the folder, so that the journal's name
-// reaches the disk. They are sampled as bare appends with fsync less the same
-// without, one for the journal and one per file, and a bare fsync of the
-// folder, in the same folder and with no program code in between. Sampled
-// right after each record, since a shared disk's fsync time drifts.
+// What the syncs of a record cost at this moment: the record's journal is
+// synced, then the folder, so that the journal's name reaches the disk, then
+// each of its files and, after each, the journal's mark for it. They are
+// sampled as bare appends with fsync less the same without, one for the
+// journal and two per file, and a bare fsync of the folder, in the same
+// folder and with no program code in between. Sampled right after each
+// record, since a shared disk's fsync time drifts.
 class SyncGauge {
 public:
     SyncGauge(const QString& folder, int files)
@@ -157,7 +158,7 @@ public:
     // False if a bare append or the folder's sync failed.
     bool sample()
     {
-        for (int i = 0; i < files_ + 1; ++i) {
+        for (int i = 0; i < 2 * files_ + 1; ++i) {
             const double synced = append(true);
             const double unsynced = append(false);
             if (synced < 0 || unsynced < 0)
@@ -170,8 +171,8 @@ public:
     }
 
     benchmark::Counter perRecordMs() const { return benchmark::Counter(total_ * 1e3, benchmark::Counter::kAvgIterations); }
-    // The journal's, the folder's and each file's.
-    int syncsPerRecord() const { return files_ + 2; }
+    // The journal's, the folder's, and each file's with its mark.
+    int syncsPerRecord() const { return 2 * files_ + 2; }
 
 private:
     double syncFolder() const

@@ -387,7 +387,7 @@ void records(const BenchResults& bench)
         // disk the estimate can pass the whole.
         const double share = std::min(1.0, syncMs / record.ms);
         addRow(figure,
-               QStringLiteral("%1, %2 files, ~%3% sync (%4 fsyncs: journal, folder, each file; %5 each)")
+               QStringLiteral("%1, %2 files, ~%3% sync (%4 fsyncs: journal, folder, each file and its mark; %5 each)")
                    .arg(duration(record.ms), QString::number(files, 'f', 0), QString::number(share * 100, 'f', 0),
                         QString::number(syncs, 'f', 0), duration(syncs > 0 ? syncMs / syncs : 0)),
                goal, record.ms < 10 && share >= 0.5);

@@ -31,9 +31,12 @@ public:
     // its bytes in one write, synced to disk; missing files are created. On
     // failure DrillError names the file and the system's reason, and no part
     // of the record stays: every file holds what it held before, or is cut
-    // back to it before the next record is written. A record that an earlier
-    // run left unfinished is completed first; any of its files that has
-    // changed since is left alone and named in a message box.
+    // back to it before the next record is written. Where the record can be
+    // neither finished nor marked to be taken back, it stands, to be
+    // completed before the next record is written, and a message box says
+    // so. A record that an earlier run left unfinished is completed first;
+    // any of its files that has changed since is left alone and named in a
+    // message box.
     virtual void appendRecord(const std::vector<RecordPart>& parts) = 0;
     // The whole file; a file that does not exist reads as empty.
     virtual QByteArray readFile(const QString& path) = 0;

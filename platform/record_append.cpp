@@ -7,34 +7,22 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace file_access {
 namespace {
 
-using posix_file::Descriptor;
+using record_calls::Handle;
+using record_calls::Mode;
 using record_journal::Kind;
 
 const QByteArray journalName = ".record-journal";
 const QByteArray setAsideName = ".record-journal.damaged";
-const QByteArray takeBackName = ".record-journal.take-back";
-// Far beyond any record's journal; a larger file is not read into memory.
+// Far beyond any record's journal; a larger file is set aside unread.
 constexpr qint64 journalLimit = qint64(512) << 20;
-constexpr int recordFileFlags = O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK;
-
-// The checksums of journals that this run gave up on (their record was
-// reported as not recorded) but could not clear from the disk: the next
-// append of this run takes their bytes back instead of completing them.
-QSet<QByteArray>& abandonedJournals()
-{
-    static QSet<QByteArray> checksums;
-    return checksums;
-}
 
 QString reasonFor(int error)
 {
@@ -87,67 +75,56 @@ QString leftAloneNotice(Kind kind, const QStringList& paths)
                               "Look at the end of each: part of that record may still be there.")
             .arg(files);
     }
-    return QStringLiteral("An earlier run of the program was stopped while it wrote a record. The record has been "
-                          "completed in the files that still ended where it stopped. These files have changed since "
-                          "and were left as they are: %1. Look at the end of each to see whether that record is whole.")
+    return QStringLiteral("A record that was left unfinished (a run of the program was stopped while it wrote it, or "
+                          "a file failed) has been completed in the files that still ended where it stopped. These "
+                          "files have changed since and were left as they are: %1. Look at the end of each to see "
+                          "whether that record is whole.")
         .arg(files);
 }
 
 // The journal's name is on the disk before any record file is written,
 // and one set aside stays set aside.
-int syncFolder(int folderFd)
+int syncFolder(const Handle& dir)
 {
-    return record_calls::sync(folderFd, QByteArray());
+    return record_calls::sync(dir, QByteArray());
 }
 
 // Empties the journal and syncs it: an empty journal is never applied.
 // 0 or the errno.
-int emptyJournal(int folderFd)
+int emptyJournal(const Handle& dir)
 {
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, journalName, O_WRONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journal(fd);
+    Handle journal;
+    int error = record_calls::openAt(dir, journalName, Mode::ExistingJournal, &journal);
     if (error == ENOENT)
         return 0;
     if (error == 0)
-        error = record_calls::truncate(fd, journalName, 0);
+        error = record_calls::truncate(journal, journalName, 0);
     if (error == 0)
-        error = record_calls::sync(fd, journalName);
+        error = record_calls::sync(journal, journalName);
     return error;
 }
 
-// Empties the journal, then removes it: whatever becomes of its name after
-// a power cut, it holds no record any more. 0 or the errno.
-int clearJournal(int folderFd)
+// Removes a journal whose record is settled in every file; one that cannot
+// be removed is emptied instead. 0 or the errno of the removal.
+int retireJournal(const Handle& dir)
 {
-    if (const int error = emptyJournal(folderFd))
-        return error;
-    // Emptied, it may stay where it cannot be removed.
-    record_calls::removeAt(folderFd, journalName);
-    return 0;
-}
-
-// Removes a journal whose record is in every file; one that cannot be
-// removed is emptied instead. 0 or the errno of the removal.
-int retireJournal(int folderFd)
-{
-    const int error = record_calls::removeAt(folderFd, journalName);
+    const int error = record_calls::removeAt(dir, journalName);
     if (error == 0 || error == ENOENT)
         return 0;
-    return emptyJournal(folderFd) == 0 ? 0 : error;
+    return emptyJournal(dir) == 0 ? 0 : error;
 }
 
 // Renames a journal that cannot be used, so that nothing is lost with it,
 // and returns the message that names it.
-QString setJournalAside(int folderFd, const QString& folder, const QString& what)
+QString setJournalAside(const Handle& dir, const QString& folder, const QString& what)
 {
     QByteArray aside = setAsideName;
-    struct stat info {};
-    for (int n = 2; ::fstatat(folderFd, aside.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0; ++n)
+    record_calls::Info info;
+    for (int n = 2; record_calls::inspectAt(dir, aside, &info) == 0; ++n)
         aside = setAsideName + '-' + QByteArray::number(n);
-    int error = record_calls::renameAt(folderFd, journalName, aside);
+    int error = record_calls::renameAt(dir, journalName, aside);
     if (error == 0)
-        error = syncFolder(folderFd);
+        error = syncFolder(dir);
     if (error != 0)
         failJournal(folder, "set aside", error, QStringLiteral(" It %1, and stays until it can be renamed.").arg(what));
     return QStringLiteral("The record journal that an earlier run left in %1 %2, so the program cannot tell whether "
@@ -157,52 +134,87 @@ QString setJournalAside(int folderFd, const QString& folder, const QString& what
         .arg(QDir::toNativeSeparators(folder), what, shown(folder, aside));
 }
 
+// A file that a leftover journal names, open before any of them is changed.
+struct PartFile {
+    Handle handle;  // closed for a file that was removed since
+    record_calls::Info info;
+};
+
+// Opens every file of a leftover journal. Returns what is wrong with the
+// journal when one of its names holds a folder, a link or anything else
+// but a plain file: it cannot be applied then.
+std::optional<QString> openParts(const Handle& dir, const QString& folder, Kind kind,
+                                 const QList<record_journal::Part>& parts, std::vector<PartFile>* files)
+{
+    for (const record_journal::Part& part : parts) {
+        const QByteArray name = QFile::encodeName(part.name);
+        const QString path = QDir::toNativeSeparators(QDir(folder).filePath(part.name));
+        PartFile file;
+        int error = record_calls::openAt(dir, name, Mode::ExistingRecord, &file.handle);
+        if (error == ELOOP)
+            return QStringLiteral("names %1, which is a symbolic link").arg(path);
+        if (error == EISDIR)
+            return QStringLiteral("names %1, which is a folder").arg(path);
+        if (error != 0 && error != ENOENT)
+            failUnfinished(path, kind, "opened", error);
+        if (error == 0 && (error = record_calls::inspect(file.handle, name, &file.info)) != 0)
+            failUnfinished(path, kind, "read", error);
+        if (file.handle.isOpen() && !file.info.plain)
+            return QStringLiteral("names %1, which is not a plain file").arg(path);
+        files->push_back(std::move(file));
+    }
+    return std::nullopt;
+}
+
+// Appends a part's bytes from `from` on, read from its journal piece by
+// piece; 0 or the errno.
+int appendRest(const PartFile& file, const QByteArray& name, const record_journal::Part& part, qint64 from,
+               const record_journal::ReadAt& readJournal)
+{
+    QByteArray piece;
+    for (qint64 at = from; at < part.length; at += record_journal::pieceSize) {
+        const qint64 length = std::min(record_journal::pieceSize, part.length - at);
+        if (const int error = readJournal(part.offset + at, length, &piece))
+            return error;
+        // Under the lock, only a hand can have shortened the journal.
+        if (piece.size() != length)
+            return EIO;
+        if (const int error = record_calls::writeAll(file.handle, name, piece))
+            return error;
+    }
+    return 0;
+}
+
 // Settles one file of a leftover journal; returns false when the file has
 // changed since and is left as it is.
-bool settleFile(int folderFd, const QString& folder, Kind kind, const record_journal::Entry& entry,
-                const struct timespec& journalTime)
+bool settlePart(const QString& folder, Kind kind, const record_journal::Part& part, const PartFile& file,
+                const record_journal::ReadAt& readJournal)
 {
-    const QByteArray name = QFile::encodeName(entry.name);
-    const QString path = QDir(folder).filePath(entry.name);
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, name, recordFileFlags, &fd);
-    const Descriptor file(fd);
-    if (error == ENOENT)
+    if (!file.handle.isOpen())
         return false;
-    if (error != 0)
-        failUnfinished(path, kind, "opened", error);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        failUnfinished(path, kind, "read", errno);
-    if (!S_ISREG(info.st_mode))
-        return false;
-    // File systems keep times coarsely (FAT to two seconds), and of two
-    // files written in turn the second may even show the earlier time: only
-    // a change well after the journal was written counts.
-    constexpr qint64 sameMomentSeconds = 2;
-    const bool newer = qint64(info.st_mtim.tv_sec) > qint64(journalTime.tv_sec) + sameMomentSeconds;
-    const record_journal::FileNow now{qint64(info.st_size), newer, [fd, &name](qint64 offset, qint64 length) {
-                                          record_journal::FileNow::Read read;
-                                          read.error = record_calls::read(fd, name, offset, length, &read.bytes);
-                                          return read;
+    const QByteArray name = QFile::encodeName(part.name);
+    const QString path = QDir(folder).filePath(part.name);
+    const record_journal::FileNow now{file.info.size, [&file, &name](qint64 offset, qint64 length, QByteArray* bytes) {
+                                          return record_calls::read(file.handle, name, offset, length, bytes);
                                       }};
-    const record_journal::Settlement settlement = record_journal::settle(kind, entry, now);
+    const record_journal::Settlement settlement = record_journal::settle(kind, part, now, readJournal);
+    int error = 0;
     switch (settlement.step) {
     case record_journal::Step::LeaveAlone:
         return false;
     case record_journal::Step::Unreadable:
         failUnfinished(path, kind, "read", settlement.error);
     case record_journal::Step::CutBack:
-        if ((error = record_calls::truncate(fd, name, entry.sizeBefore)) != 0)
+        if ((error = record_calls::truncate(file.handle, name, part.sizeBefore)) != 0)
             failUnfinished(path, kind, "cut back", error);
         break;
     case record_journal::Step::AppendRest:
-        if ((error = record_calls::writeAll(fd, name, entry.bytes.mid(settlement.from))) != 0) {
+        if ((error = appendRest(file, name, part, settlement.from, readJournal)) != 0) {
             // Only the bytes just appended are taken back, if any were; should
             // that fail, the journal still describes them.
-            struct stat now {};
-            if (::fstat(fd, &now) == 0 && now.st_size > info.st_size)
-                record_calls::truncate(fd, name, info.st_size);
+            record_calls::Info after;
+            if (record_calls::inspect(file.handle, name, &after) == 0 && after.size > file.info.size)
+                record_calls::truncate(file.handle, name, file.info.size);
             failUnfinished(path, kind, "written", error);
         }
         break;
@@ -211,7 +223,7 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
     }
     // Synced even when nothing was done: the run that wrote the file may have
     // been stopped before its sync.
-    if ((error = record_calls::sync(fd, name)) != 0)
+    if ((error = record_calls::sync(file.handle, name)) != 0)
         failUnfinished(path, kind, "written", error);
     return true;
 }
@@ -219,74 +231,89 @@ bool settleFile(int folderFd, const QString& folder, Kind kind, const record_jou
 // Completes, or takes back, the record that a journal in the folder
 // describes, then removes the journal. Returns the messages for the
 // student; throws when the journal must be kept.
-QStringList settleLeftover(int folderFd, const QString& folder)
+QStringList settleLeftover(const Handle& dir, const QString& folder)
 {
-    int fd = -1;
-    const int error = record_calls::openAt(folderFd, journalName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journalFd(fd);
+    Handle journal;
+    // Closed before it is renamed or removed, which some systems refuse
+    // for an open file.
+    const auto setAside = [&](const QString& what) {
+        journal = Handle();
+        return QStringList{setJournalAside(dir, folder, what)};
+    };
+    int error = record_calls::openAt(dir, journalName, Mode::ReadJournal, &journal);
     if (error == ENOENT)
         return {};
     if (error == ELOOP)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is a symbolic link"))};
+        return setAside(QStringLiteral("is a symbolic link"));
     if (error != 0)
         failJournal(folder, "read", error);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        failJournal(folder, "read", errno);
-    if (!S_ISREG(info.st_mode))
-        return {setJournalAside(folderFd, folder, QStringLiteral("is not a plain file"))};
-    if (info.st_size == 0) {
+    record_calls::Info info;
+    if ((error = record_calls::inspect(journal, journalName, &info)) != 0)
+        failJournal(folder, "read", error);
+    if (!info.plain)
+        return setAside(QStringLiteral("is not a plain file"));
+    if (info.size == 0) {
         // Cleared, but not removable: it holds nothing.
         return {};
     }
-    if (info.st_size > journalLimit)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is far too large to be a record's journal"))};
-    QByteArray text;
-    if (const int readError = record_calls::read(fd, journalName, 0, info.st_size, &text))
-        failJournal(folder, "read", readError);
+    if (info.size > journalLimit)
+        return setAside(QStringLiteral("is far too large to be a record's journal"));
 
-    const record_journal::Decoded decoded = record_journal::decode(text);
+    const record_journal::ReadAt readJournal = [&journal](qint64 offset, qint64 length, QByteArray* bytes) {
+        return record_calls::read(journal, journalName, offset, length, bytes);
+    };
+    const record_journal::Decoded decoded = record_journal::decode(info.size, readJournal);
     using Verdict = record_journal::Decoded::Verdict;
-    if (decoded.verdict == Verdict::Torn) {
-        if (const int retireError = retireJournal(folderFd))
+    switch (decoded.verdict) {
+    case Verdict::Whole:
+        break;
+    case Verdict::Unreadable:
+        failJournal(folder, "read", decoded.error);
+    case Verdict::Torn:
+        journal = Handle();
+        if (const int retireError = retireJournal(dir))
             failJournal(folder, "removed", retireError, QStringLiteral(" It was cut short before any file was written."));
         return {};
+    case Verdict::Damaged:
+        return setAside(QStringLiteral("is damaged"));
+    case Verdict::Impossible:
+        return setAside(QStringLiteral("does not describe a record that this program writes"));
     }
-    if (decoded.verdict == Verdict::Damaged)
-        return {setJournalAside(folderFd, folder, QStringLiteral("is damaged"))};
-    if (decoded.verdict == Verdict::Impossible)
-        return {setJournalAside(folderFd, folder, QStringLiteral("does not describe a record that this program writes"))};
+    // What the journal says is on the disk before any file is changed by it,
+    // even when the run that wrote its last mark could not sync it.
+    if ((error = record_calls::sync(journal, journalName)) != 0)
+        failJournal(folder, "synced", error);
 
-    const Kind kind = abandonedJournals().contains(decoded.checksum) ? Kind::TakeBack : decoded.journal.kind;
+    std::vector<PartFile> files;
+    if (const std::optional<QString> what = openParts(dir, folder, decoded.kind, decoded.parts, &files))
+        return setAside(*what);
     QStringList leftAlone;
-    for (const record_journal::Entry& entry : decoded.journal.entries) {
-        if (!settleFile(folderFd, folder, kind, entry, info.st_mtim))
-            leftAlone.append(QDir(folder).filePath(entry.name));
+    for (qsizetype i = 0; i < decoded.parts.size(); ++i) {
+        if (!settlePart(folder, decoded.kind, decoded.parts[i], files[std::size_t(i)], readJournal))
+            leftAlone.append(QDir(folder).filePath(decoded.parts[i].name));
     }
-    if (const int retireError = retireJournal(folderFd))
+    journal = Handle();
+    if (const int retireError = retireJournal(dir))
         failJournal(folder, "removed", retireError, QStringLiteral(" The record it describes is settled in every file."));
-    abandonedJournals().remove(decoded.checksum);
     leftAlone.removeDuplicates();
     if (leftAlone.isEmpty())
         return {};
-    return {leftAloneNotice(kind, leftAlone)};
+    return {leftAloneNotice(decoded.kind, leftAlone)};
 }
 
 // On file systems that lock only files open for writing (network folders),
 // the folder cannot be locked: the master file, which every record writes
 // first, is locked instead. Where there are no locks at all, a single copy
 // of the program still writes whole records.
-Descriptor lockRecords(int folderFd, const QString& folder, const QString& firstPath)
+Handle lockRecords(const Handle& dir, const QString& folder, const QString& firstPath)
 {
-    int error = record_calls::lock(folderFd, QByteArray());
-    Descriptor locked;
+    int error = record_calls::lock(dir, QByteArray());
+    Handle locked;
     if (error == EBADF) {
-        int fd = -1;
-        error = record_calls::openAt(folderFd, nameOf(firstPath), recordFileFlags | O_CREAT, &fd);
-        locked = Descriptor(fd);
+        error = record_calls::openAt(dir, nameOf(firstPath), Mode::Record, &locked);
         if (error != 0)
             failWrite(firstPath, reasonFor(error));
-        error = record_calls::lock(fd, nameOf(firstPath));
+        error = record_calls::lock(locked, nameOf(firstPath));
     }
     if (error != 0 && error != ENOLCK && error != EOPNOTSUPP) {
         throw DrillError(QStringLiteral("The record files in %1 could not be locked against another copy of the "
@@ -296,46 +323,52 @@ Descriptor lockRecords(int folderFd, const QString& folder, const QString& first
     return locked;
 }
 
+void dropIfThere(const Handle& dir, const QByteArray& name)
+{
+    record_calls::Info info;
+    if (record_calls::inspectAt(dir, name, &info) == 0)
+        record_calls::removeAt(dir, name);
+}
+
 // The program's earlier versions kept one journal per file, which only ever
-// told where a torn record began. They are removed without touching their
-// files; one that cannot be removed does no harm, as nothing reads it.
-void dropOldJournals(int folderFd, const std::vector<RecordPart>& parts)
+// told where a torn record began, and wrote a journal to take back beside
+// the journal before renaming it into place, which a kill could leave there
+// without its ever having been in force. They are removed without touching
+// any file; one that cannot be removed does no harm, as nothing reads it.
+void dropOldJournals(const Handle& dir, const std::vector<RecordPart>& parts)
 {
     for (const RecordPart& part : parts)
-        ::unlinkat(folderFd, ('.' + nameOf(part.path) + ".pending").constData(), 0);
+        dropIfThere(dir, '.' + nameOf(part.path) + ".pending");
+    dropIfThere(dir, journalName + ".take-back");
 }
 
 // One file of the record being written, and how it stood before.
 struct OpenFile {
     const RecordPart* part = nullptr;
     QByteArray name;
-    Descriptor fd;
+    Handle handle;
     qint64 sizeBefore = 0;
     QByteArray tailChecksum;
 };
 
-std::vector<OpenFile> openAll(int folderFd, const std::vector<RecordPart>& parts)
+std::vector<OpenFile> openAll(const Handle& dir, const std::vector<RecordPart>& parts)
 {
     std::vector<OpenFile> files;
     files.reserve(parts.size());
     for (const RecordPart& part : parts) {
-        OpenFile file{&part, nameOf(part.path), Descriptor(), 0, {}};
-        // Non-blocking, so that a named pipe in the file's place fails at
-        // once instead of waiting for a reader.
-        int fd = -1;
-        int error = record_calls::openAt(folderFd, file.name, recordFileFlags | O_CREAT, &fd);
-        file.fd = Descriptor(fd);
+        OpenFile file{&part, nameOf(part.path), Handle(), 0, {}};
+        int error = record_calls::openAt(dir, file.name, Mode::Record, &file.handle);
         if (error != 0)
             failWrite(part.path, reasonFor(error));
-        struct stat info {};
-        if (::fstat(fd, &info) != 0)
-            failWrite(part.path, reasonFor(errno));
-        if (!S_ISREG(info.st_mode))
+        record_calls::Info info;
+        if ((error = record_calls::inspect(file.handle, file.name, &info)) != 0)
+            failWrite(part.path, reasonFor(error));
+        if (!info.plain)
             failWrite(part.path, QStringLiteral("it is not a plain file"));
-        file.sizeBefore = info.st_size;
+        file.sizeBefore = info.size;
         const qint64 start = record_journal::tailStart(file.sizeBefore);
         QByteArray tail;
-        if ((error = record_calls::read(fd, file.name, start, file.sizeBefore - start, &tail)) != 0)
+        if ((error = record_calls::read(file.handle, file.name, start, file.sizeBefore - start, &tail)) != 0)
             failWrite(part.path, reasonFor(error));
         file.tailChecksum = record_journal::tailChecksum(tail);
         files.push_back(std::move(file));
@@ -343,76 +376,107 @@ std::vector<OpenFile> openAll(int folderFd, const std::vector<RecordPart>& parts
     return files;
 }
 
-record_journal::Journal journalOf(const std::vector<OpenFile>& files, Kind kind)
+QByteArray journalOf(const std::vector<OpenFile>& files)
 {
-    record_journal::Journal journal{kind, {}};
+    record_journal::Journal journal{Kind::Complete, {}};
     for (const OpenFile& file : files)
         journal.entries.append({QFile::decodeName(file.name), file.sizeBefore, file.tailChecksum, file.part->bytes});
-    return journal;
+    return record_journal::encode(journal);
 }
 
-// Writes a journal under `name` and syncs it; 0 or the errno.
-int putJournal(int folderFd, const QByteArray& name, const QByteArray& text)
-{
-    int fd = -1;
-    int error = record_calls::openAt(folderFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK, &fd);
-    const Descriptor journal(fd);
-    if (error == 0)
-        error = record_calls::writeAll(fd, name, text);
-    if (error == 0)
-        error = record_calls::sync(fd, name);
-    return error;
-}
+// The journal of the record being written, held open for its marks.
+struct OpenJournal {
+    Handle handle;
+    QByteArray checksum;
+    qint64 end = 0;  // all of it that is synced, marks included
+    // False once a mark could be neither synced nor cut off again: nothing
+    // more is added after it. `markError` then says why.
+    bool takesMarks = true;
+    int markError = 0;
+};
 
-// Puts a journal to take back in the place of the record's journal, in one
-// rename, so that one or the other is on the disk whatever happens. Once
-// renamed, the journal to take back is the one in place: a failed sync of
-// the folder leaves open only which of the two a power cut keeps, and either
-// leaves the files agreeing.
-bool replaceWithTakeBack(int folderFd, const QByteArray& text)
+struct Marked {
+    enum class Outcome {
+        Yes,
+        No,       // the journal says what it said before
+        Unknown,  // the mark may or may not be on the disk
+    };
+    Outcome outcome = Outcome::No;
+    int error = 0;
+};
+
+// Appends a mark and syncs it. One that fails is cut off again, and the
+// journal synced, so that it says what it said before.
+Marked mark(OpenJournal& journal, const QByteArray& line)
 {
-    int error = putJournal(folderFd, takeBackName, text);
+    if (!journal.takesMarks)
+        return {Marked::Outcome::No, journal.markError};
+    int error = record_calls::writeAll(journal.handle, journalName, line);
     if (error == 0)
-        error = record_calls::renameAt(folderFd, takeBackName, journalName);
-    if (error != 0) {
-        ::unlinkat(folderFd, takeBackName.constData(), 0);
-        return false;
+        error = record_calls::sync(journal.handle, journalName);
+    if (error == 0) {
+        journal.end += line.size();
+        return {Marked::Outcome::Yes, 0};
     }
-    syncFolder(folderFd);
-    return true;
+    if (record_calls::truncate(journal.handle, journalName, journal.end) == 0
+        && record_calls::sync(journal.handle, journalName) == 0)
+        return {Marked::Outcome::No, error};
+    journal.takesMarks = false;
+    journal.markError = error;
+    return {Marked::Outcome::Unknown, error};
 }
 
-// What a failed record leaves to say about its journal, for the message.
-QString abandonJournal(int folderFd, const QByteArray& text)
+// A record given up before any record file was touched: its journal is
+// emptied, synced and removed. Returns what is left to say about it.
+QString giveUpJournal(const Handle& dir)
 {
-    const int error = clearJournal(folderFd);
-    if (error == 0)
+    Handle journal;
+    int error = record_calls::openAt(dir, journalName, Mode::ExistingJournal, &journal);
+    if (error == ENOENT)
         return {};
-    abandonedJournals().insert(record_journal::checksumOf(text));
-    return QStringLiteral(" Its journal could not be cleared either (%1): if the program is closed before the record "
-                          "is written, its next start may write the record from the journal.")
+    const bool emptied = error == 0 && (error = record_calls::truncate(journal, journalName, 0)) == 0;
+    if (emptied)
+        error = record_calls::sync(journal, journalName);
+    const bool emptiedForCertain = emptied && error == 0;
+    journal = Handle();
+    // Emptied, it may stay where it cannot be removed.
+    const int removeError = record_calls::removeAt(dir, journalName);
+    if (emptiedForCertain || (removeError == 0 && syncFolder(dir) == 0))
+        return {};
+    if (emptied || removeError == 0) {
+        return QStringLiteral(" It could not be cleared for certain either (%1): should the computer stop before the "
+                              "next record is written, its next start may still write this record from it.")
+            .arg(reasonFor(error));
+    }
+    return QStringLiteral(" It could not be cleared either (%1), and may still complete this record before the next "
+                          "one is written: look at the end of the record files before you press again.")
         .arg(reasonFor(error));
 }
 
-// False when the folder lets no file be created, so that no journal can be
-// kept; the record is then written without one. Any other failure fails the
-// record before a record file is touched.
-bool writeJournal(int folderFd, const QString& folder, const QByteArray& text)
+// Writes the record's journal and syncs it and its name. No journal when
+// the folder lets no file be made, so that none can be kept: the record is
+// then written without one. Any other failure fails the record before a
+// record file is touched.
+std::optional<OpenJournal> writeJournal(const Handle& dir, const QString& folder, const QByteArray& text)
 {
-    // A journal given up on earlier with the same bytes is replaced by this
-    // one, which is to be completed.
-    abandonedJournals().remove(record_journal::checksumOf(text));
-    int error = putJournal(folderFd, journalName, text);
+    OpenJournal journal{Handle(), record_journal::checksumOf(text), text.size(), true, 0};
+    int error = record_calls::openAt(dir, journalName, Mode::NewJournal, &journal.handle);
     if (error == EACCES || error == EPERM) {
-        struct stat info {};
-        if (::fstatat(folderFd, journalName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
-            return false;
+        record_calls::Info info;
+        if (record_calls::inspectAt(dir, journalName, &info) == ENOENT)
+            return std::nullopt;
     }
     if (error == 0)
-        error = syncFolder(folderFd);
-    if (error != 0)
-        failJournal(folder, "written", error, abandonJournal(folderFd, text));
-    return true;
+        error = record_calls::writeAll(journal.handle, journalName, text);
+    if (error == 0)
+        error = record_calls::sync(journal.handle, journalName);
+    if (error == 0)
+        error = syncFolder(dir);
+    if (error != 0) {
+        journal.handle = Handle();
+        failJournal(folder, "written", error, giveUpJournal(dir));
+    }
+    return journal;
 }
 
 // Cuts a file back to where the record began, but only when it has grown by
@@ -420,74 +484,95 @@ bool writeJournal(int folderFd, const QString& folder, const QByteArray& text)
 // An empty text, or the reason it could not be done.
 QString cutBack(const OpenFile& file)
 {
-    struct stat now {};
-    if (::fstat(file.fd.get(), &now) != 0)
-        return reasonFor(errno);
-    if (now.st_size == file.sizeBefore)
+    record_calls::Info now;
+    int error = record_calls::inspect(file.handle, file.name, &now);
+    if (error != 0)
+        return reasonFor(error);
+    if (now.size == file.sizeBefore)
         return {};
-    if (now.st_size < file.sizeBefore || now.st_size > file.sizeBefore + file.part->bytes.size())
+    if (now.size < file.sizeBefore || now.size > file.sizeBefore + file.part->bytes.size())
         return QStringLiteral("it changed while the record was written");
-    int error = record_calls::truncate(file.fd.get(), file.name, file.sizeBefore);
+    error = record_calls::truncate(file.handle, file.name, file.sizeBefore);
     if (error == 0)
-        error = record_calls::sync(file.fd.get(), file.name);
+        error = record_calls::sync(file.handle, file.name);
     return error == 0 ? QString() : reasonFor(error);
 }
 
-// A write or a sync of file `failed` went wrong: the files written so far
-// are cut back, and what could not be cut back is left to the journal to
-// take back before the next record.
-[[noreturn]] void failRecord(int folderFd, const std::vector<OpenFile>& files, std::size_t failed, int error,
-                             const QByteArray* journal)
+// A write or a sync of file `failed` went wrong. With a journal, the record
+// is first marked in it to be taken back, and only then are the files
+// written so far cut back; what cannot be cut back is left to the journal.
+// When the journal takes no mark, no file is cut back: the record stands as
+// the journal holds it, to be completed, and the message returned says so.
+QStringList failRecord(const Handle& dir, const std::vector<OpenFile>& files, std::size_t failed, int error,
+                       OpenJournal* journal)
 {
+    const QString path = QDir::toNativeSeparators(files[failed].part->path);
+    if (journal) {
+        const Marked marked = mark(*journal, record_journal::takeBackMark(journal->checksum));
+        if (marked.outcome == Marked::Outcome::No) {
+            return {QStringLiteral("The record file %1 could not be written: %2. Its journal could not be changed to "
+                                   "take the record back out of its files either (%3), so every record file is left "
+                                   "as it is and the record stands: it will be completed in every file before the "
+                                   "next record is written, or at the next start. It is recorded; there is no need "
+                                   "to press again.")
+                        .arg(path, reasonFor(error), reasonFor(marked.error))};
+        }
+        if (marked.outcome == Marked::Outcome::Unknown) {
+            throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Its journal was marked to "
+                                            "take the record back out of its files, but the mark could be neither "
+                                            "synced nor taken out again (%3), so every record file is left as it "
+                                            "is: before the next record is written, the record is taken back or "
+                                            "completed, whichever the journal on the disk then says. Look at the end "
+                                            "of the record files before you press again.")
+                                 .arg(path, reasonFor(error), reasonFor(marked.error)));
+        }
+    }
     QStringList notTakenBack;
     for (std::size_t j = 0; j <= failed; ++j) {
         const QString reason = cutBack(files[j]);
         if (!reason.isEmpty())
             notTakenBack.append(QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(files[j].part->path), reason));
     }
-    const QString& path = files[failed].part->path;
-    if (notTakenBack.isEmpty())
-        failWrite(path, reasonFor(error), journal ? abandonJournal(folderFd, *journal) : QString());
-
+    if (notTakenBack.isEmpty()) {
+        if (journal) {
+            // Marked to take back, it harms nothing where it cannot be removed.
+            journal->handle = Handle();
+            retireJournal(dir);
+        }
+        failWrite(path, reasonFor(error));
+    }
     const QString what = notTakenBack.join(QStringLiteral(", "));
     if (!journal) {
         throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Part of the record reached %3 "
                                         "and could not be taken back out of it.")
-                             .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
+                             .arg(path, reasonFor(error), what));
     }
-    const QByteArray takeBack = record_journal::encode(journalOf(files, Kind::TakeBack));
-    if (replaceWithTakeBack(folderFd, takeBack)) {
-        failWrite(path, reasonFor(error),
-                  QStringLiteral(" The part of it in %1 could not be taken back out yet, and will be before the next "
-                                 "record is written.")
-                      .arg(what));
-    }
-    abandonedJournals().insert(record_journal::checksumOf(*journal));
-    throw DrillError(QStringLiteral("The record file %1 could not be written: %2. Part of the record reached %3 and "
-                                    "could not be taken back out of it, nor could its journal be changed: one more "
-                                    "press takes that part back first and then writes the record once. If the "
-                                    "program is closed first, its next start completes the record in every file "
-                                    "instead.")
-                         .arg(QDir::toNativeSeparators(path), reasonFor(error), what));
+    failWrite(path, reasonFor(error),
+              QStringLiteral(" The part of it in %1 could not be taken back out yet, and will be before the next "
+                             "record is written.")
+                  .arg(what));
 }
 
-// Returns a message for the student when the record was written but its
-// journal could not be removed.
-QStringList writeFiles(int folderFd, const QString& folder, const std::vector<OpenFile>& files)
+// Returns a message for the student when the record stands to be completed,
+// or was written but its journal could not be removed.
+QStringList writeFiles(const Handle& dir, const QString& folder, const std::vector<OpenFile>& files)
 {
-    const QByteArray text = record_journal::encode(journalOf(files, Kind::Complete));
-    const bool journalled = writeJournal(folderFd, folder, text);
+    std::optional<OpenJournal> journal = writeJournal(dir, folder, journalOf(files));
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const QByteArray& bytes = files[i].part->bytes;
-        int error = record_calls::writeAll(files[i].fd.get(), files[i].name, bytes);
+        int error = record_calls::writeAll(files[i].handle, files[i].name, files[i].part->bytes);
         if (error == 0)
-            error = record_calls::sync(files[i].fd.get(), files[i].name);
+            error = record_calls::sync(files[i].handle, files[i].name);
         if (error != 0)
-            failRecord(folderFd, files, i, error, journalled ? &text : nullptr);
+            return failRecord(dir, files, i, error, journal ? &*journal : nullptr);
+        // Once marked, a file that is later cut back by hand stays so. A mark
+        // that fails takes nothing from the record.
+        if (journal)
+            mark(*journal, record_journal::reachedMark(journal->checksum, qsizetype(i)));
     }
-    if (!journalled)
+    if (!journal)
         return {};
-    if (const int error = retireJournal(folderFd)) {
+    journal->handle = Handle();
+    if (const int error = retireJournal(dir)) {
         return {QStringLiteral("The record was written to every file, but the record journal %1 could not be "
                                "removed: %2. No further record can be written until it can be.")
                     .arg(shown(folder, journalName), reasonFor(error))};
@@ -507,16 +592,16 @@ QStringList appendRecord(const std::vector<RecordPart>& parts)
         if (QFileInfo(part.path).path() != folder)
             failWrite(part.path, QStringLiteral("it is not in the same folder as %1").arg(first));
     }
-    const Descriptor folderFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folderFd.isOpen())
-        failWrite(first, reasonFor(errno));
-    // Held until the descriptors are closed on return.
-    const Descriptor locked = lockRecords(folderFd.get(), folder, first);
+    Handle dir;
+    if (const int error = record_calls::openFolder(folder, &dir))
+        failWrite(first, reasonFor(error));
+    // Held until the handles are closed on return.
+    const Handle locked = lockRecords(dir, folder, first);
 
-    QStringList notices = settleLeftover(folderFd.get(), folder);
+    QStringList notices = settleLeftover(dir, folder);
     try {
-        dropOldJournals(folderFd.get(), parts);
-        notices += writeFiles(folderFd.get(), folder, openAll(folderFd.get(), parts));
+        dropOldJournals(dir, parts);
+        notices += writeFiles(dir, folder, openAll(dir, parts));
     } catch (const DrillError& error) {
         if (notices.isEmpty())
             throw;

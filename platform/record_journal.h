@@ -9,16 +9,18 @@
 // The journal that lets a record reach every one of its files or none.
 // Before any record file is touched it is written and synced in the files'
 // folder: for each file its size before the record, a checksum of the bytes
-// just before the record, and the bytes it is to receive. A journal that a
-// stopped run left behind is completed by the next append, file by file,
-// without removing or overwriting a byte of any file.
-//
-// A record that failed and could not be cut back out of every file is
-// rewritten as a journal to take back: its bytes are then taken back out of
-// the files that still end with them before the next record is written.
+// just before the record, and the bytes it is to receive. After it come
+// marks, each synced before the program acts on it: one for each file once
+// the record is whole there, and one when the record is to be taken back
+// out of its files instead of completed. A journal that a stopped run left
+// behind is settled by the next append from these alone and the files'
+// bytes, never from the files' times, which copies and clocks do not keep.
 //
 // Files are recognised by their content, never by device and inode numbers,
 // which change when a stick is mounted again.
+//
+// Every decision about a journal and its files is made here, the same for
+// every system; the caller only reads, writes and cuts back what it is told.
 namespace record_journal {
 
 enum class Kind {
@@ -26,6 +28,7 @@ enum class Kind {
     TakeBack,  // cut each file back to where the record began
 };
 
+// A file's part of a record, as the journal is written.
 struct Entry {
     QString name;  // a plain file name in the journal's folder
     qint64 sizeBefore = 0;
@@ -46,6 +49,31 @@ QByteArray encode(const Journal& journal);
 // The checksum that encode() put at the end of a journal.
 QByteArray checksumOf(const QByteArray& encoded);
 
+// The lines appended to the journal whose checksum is given: the record
+// is whole, and synced, in the file of entry `entry`; the record is to be
+// taken back.
+QByteArray reachedMark(const QByteArray& checksum, qsizetype entry);
+QByteArray takeBackMark(const QByteArray& checksum);
+
+// Reads up to `length` bytes from `offset` into `bytes` (fewer where the
+// file ends); returns 0 or the errno of a failed read.
+using ReadAt = std::function<int(qint64 offset, qint64 length, QByteArray* bytes)>;
+
+// Journals and files are read and compared in pieces of this size at
+// most, so that the memory taken does not grow with them.
+constexpr qint64 pieceSize = qint64(1) << 20;
+
+// A file's part of a record, as a journal on the disk describes it: its
+// bytes stay in the journal, at `offset`.
+struct Part {
+    QString name;
+    qint64 sizeBefore = 0;
+    QByteArray tailChecksum;
+    qint64 offset = 0;
+    qint64 length = 0;
+    bool reached = false;  // marked as holding the whole record once
+};
+
 struct Decoded {
     enum class Verdict {
         Whole,
@@ -54,28 +82,24 @@ struct Decoded {
         Torn,
         Damaged,     // sealed, or as long as it says, but its checksum fails
         Impossible,  // sealed, but not a journal that the program writes
+        Unreadable,  // a read failed: `error` says why
     };
     Verdict verdict = Verdict::Damaged;
-    Journal journal;
-    QByteArray checksum;  // the journal's own, for a whole journal
+    Kind kind = Kind::Complete;  // TakeBack also when marked so
+    QList<Part> parts;
+    int error = 0;
 };
+// A journal of `size` bytes, read piece by piece.
+Decoded decode(qint64 size, const ReadAt& read);
 Decoded decode(const QByteArray& journal);
 
 // A name that a journal may hold: a file in the journal's own folder.
 bool isPlainName(const QString& name);
 
-// The file that stands at an entry's name when its journal is settled.
+// The file that stands at a part's name when its journal is settled.
 struct FileNow {
     qint64 size = 0;
-    // Written after the journal was: a file of exactly its old size was then
-    // cut back by hand, not left before the record's write began.
-    bool modifiedSinceJournal = false;
-    // `length` bytes from `offset`, or the errno of a failed read.
-    struct Read {
-        QByteArray bytes;
-        int error = 0;
-    };
-    std::function<Read(qint64 offset, qint64 length)> read;
+    ReadAt read;
 };
 
 enum class Step {
@@ -87,10 +111,11 @@ enum class Step {
 };
 struct Settlement {
     Step step = Step::LeaveAlone;
-    qint64 from = 0;  // for AppendRest, where in the entry's bytes the rest begins
+    qint64 from = 0;  // for AppendRest, where in the part's bytes the rest begins
     int error = 0;    // for Unreadable
 };
 
-Settlement settle(Kind kind, const Entry& entry, const FileNow& file);
+// `journal` reads the journal that holds the part's bytes.
+Settlement settle(Kind kind, const Part& part, const FileNow& file, const ReadAt& journal);
 
 }  // namespace record_journal

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+
 using record_journal::Kind;
 
 namespace {
@@ -27,7 +29,7 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
-// Moves the file's time of change on by `seconds`.
+// Moves the file's time of change on by `seconds` (back, when negative).
 bool touchLater(const QString& path, int seconds)
 {
     struct stat info {};
@@ -53,7 +55,19 @@ record_journal::Entry entryFor(const QString& name, const QByteArray& before, co
 }
 
 // What happened to the master file after the stopped run.
-enum class Fate { KeptInPlace, CutBackByHand, CopiedInPlace, Replaced, Removed };
+enum class Fate {
+    KeptInPlace,
+    CutBackByHand,       // at once, in the second the journal was written
+    CutBackByHandLater,  // a minute later
+    CutBackTimeSetBack,  // and its time set back a minute, as touch -d does
+    CopiedInPlace,
+    Replaced,
+    Removed,
+    // The data folder copied elsewhere: its files, then the journal, kept
+    // their times; or they got the times of the copy, the journal first.
+    FolderCopiedWithTimes,
+    FolderCopiedWithoutTimes,
+};
 
 const QByteArray masterBefore = "earlier\r\n";
 const QByteArray sendBefore = "day\r\n";
@@ -63,12 +77,59 @@ const QByteArray masterNext = "next for master\r\n";
 const QByteArray sendNext = "next for send\r\n";
 
 // The journal of a record of masterRecord and sendRecord after the files'
-// "before" bytes.
-QByteArray leftoverJournal(Kind kind)
+// "before" bytes, with marks after it: "master" and "send" for the files
+// the record reached, "take back" for a record to take back.
+QByteArray leftoverJournal(Kind kind, const QStringList& marks = {})
 {
-    return record_journal::encode({kind,
-                                   {entryFor(QStringLiteral("masterFile.txt"), masterBefore, masterRecord),
-                                    entryFor(QStringLiteral("send_1207.txt"), sendBefore, sendRecord)}});
+    QByteArray journal = record_journal::encode({kind,
+                                                 {entryFor(QStringLiteral("masterFile.txt"), masterBefore, masterRecord),
+                                                  entryFor(QStringLiteral("send_1207.txt"), sendBefore, sendRecord)}});
+    const QByteArray sum = record_journal::checksumOf(journal);
+    for (const QString& mark : marks) {
+        if (mark == QStringLiteral("take back"))
+            journal += record_journal::takeBackMark(sum);
+        else
+            journal += record_journal::reachedMark(sum, mark == QStringLiteral("master") ? 0 : 1);
+    }
+    return journal;
+}
+
+// Copies every file of `from` into `to`; with times, as cp -p does.
+bool copyFolder(const QString& from, const QString& to, bool withTimes)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    const QStringList names = QDir(from).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        QFile source(from + u'/' + name);
+        QFile copy(to + u'/' + name);
+        if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) || copy.write(source.readAll()) < 0)
+            return false;
+        if (withTimes && !copy.setFileTime(source.fileTime(QFileDevice::FileModificationTime),
+                                           QFileDevice::FileModificationTime))
+            return false;
+    }
+    return true;
+}
+
+// The peak of this process's resident memory since the last reset, in
+// bytes; none where the system does not tell it.
+std::optional<qint64> peakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return std::nullopt;
+}
+
+bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
 }  // namespace
@@ -88,7 +149,12 @@ private slots:
     void leftoverThatCannotBeSettledNowIsKept();
     void leftoverJournalSurvivesARemount_data();
     void leftoverJournalSurvivesARemount();
+    void oldJournalsAreDroppedWithoutCutting_data();
     void oldJournalsAreDroppedWithoutCutting();
+    void journalNamingWhatIsNotAFileIsSetAside_data();
+    void journalNamingWhatIsNotAFileIsSetAside();
+    void largeJournalIsReadInPieces_data();
+    void largeJournalIsReadInPieces();
     void readingWhatIsNotAPlainFileFails();
 };
 
@@ -109,9 +175,12 @@ void FileAccessTest::recordReachesEveryFile()
 void FileAccessTest::leftoverJournalIsSettled_data()
 {
     // The master and send files as a run that was stopped in the middle of
-    // a record left them (and as they were changed since), and what each
-    // must hold before the next record once that record is written.
+    // a record left them (and as they were changed since), the marks of its
+    // journal, and what each file must hold before the next record once
+    // that record is written.
     QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QStringList>("marks");
+    QTest::addColumn<bool>("lastByteLost");  // the journal's last byte did not survive
     QTest::addColumn<QByteArray>("master");
     QTest::addColumn<int>("masterFate");
     QTest::addColumn<QByteArray>("send");
@@ -119,52 +188,91 @@ void FileAccessTest::leftoverJournalIsSettled_data()
     QTest::addColumn<QByteArray>("sendAfter");
     QTest::addColumn<QStringList>("named");
 
-    const int inPlace = int(Fate::KeptInPlace);
     const QByteArray masterWhole = masterBefore + masterRecord;
     const QByteArray sendWhole = sendBefore + sendRecord;
-    const Kind complete = Kind::Complete;
-    QTest::newRow("stopped before any file was written")
-        << complete << masterBefore << inPlace << sendBefore << masterWhole << sendWhole << QStringList();
-    QTest::newRow("stopped inside the master file's write")
-        << complete << masterBefore + masterRecord.left(4) << inPlace << sendBefore << masterWhole << sendWhole
-        << QStringList();
-    QTest::newRow("stopped before the journal was removed")
-        << complete << masterWhole << inPlace << sendWhole << masterWhole << sendWhole << QStringList();
-    QTest::newRow("a copy of the master file in its place is the same file")
-        << complete << masterBefore + masterRecord.left(4) << int(Fate::CopiedInPlace) << sendBefore << masterWhole
-        << sendWhole << QStringList();
-    QTest::newRow("an edited master file is left alone")
-        << complete << masterBefore + "tidied" << inPlace << sendBefore + sendRecord.left(3)
-        << masterBefore + "tidied" << sendWhole << QStringList({QStringLiteral("master")});
-    QTest::newRow("a grown master file is left alone")
-        << complete << masterWhole + "more\r\n" << inPlace << sendBefore << masterWhole + "more\r\n" << sendWhole
-        << QStringList({QStringLiteral("master")});
-    QTest::newRow("a shrunk master file is left alone")
-        << complete << masterBefore.left(3) << inPlace << sendBefore << masterBefore.left(3) << sendWhole
-        << QStringList({QStringLiteral("master")});
-    QTest::newRow("a torn record cut back by hand is left alone")
-        << complete << masterBefore << int(Fate::CutBackByHand) << sendBefore << masterBefore << sendWhole
-        << QStringList({QStringLiteral("master")});
-    QTest::newRow("another file in the master file's place is left alone")
-        << complete << "other\r\n" + masterRecord.left(4) << int(Fate::Replaced) << sendBefore
-        << "other\r\n" + masterRecord.left(4) << sendWhole << QStringList({QStringLiteral("master")});
-    QTest::newRow("a removed master file is named")
-        << complete << masterBefore << int(Fate::Removed) << sendBefore << QByteArray() << sendWhole
-        << QStringList({QStringLiteral("master")});
-    QTest::newRow("both files changed, each named once")
-        << complete << masterWhole + "x" << inPlace << sendBefore.left(1) << masterWhole + "x" << sendBefore.left(1)
-        << QStringList({QStringLiteral("master"), QStringLiteral("send")});
-    QTest::newRow("a record to take back is cut out of both files")
-        << Kind::TakeBack << masterWhole << inPlace << sendBefore + sendRecord.left(5) << masterBefore << sendBefore
-        << QStringList();
-    QTest::newRow("a record to take back leaves an edited file alone")
-        << Kind::TakeBack << masterWhole + "x" << inPlace << sendWhole << masterWhole + "x" << sendBefore
-        << QStringList({QStringLiteral("master")});
+    const QStringList none;
+    const QStringList masterNamed{QStringLiteral("master")};
+    const QStringList masterReached{QStringLiteral("master")};
+    struct Row {
+        const char* name;
+        QByteArray master;
+        Fate fate;
+        QByteArray send;
+        QByteArray masterAfter;
+        QByteArray sendAfter;
+        QStringList named;
+        QStringList marks = {};
+        Kind kind = Kind::Complete;
+        bool lastByteLost = false;
+    };
+    const Fate inPlace = Fate::KeptInPlace;
+    const Row rows[] = {
+        {"stopped before any file was written", masterBefore, inPlace, sendBefore, masterWhole, sendWhole, none},
+        {"stopped inside the master file's write", masterBefore + masterRecord.left(4), inPlace, sendBefore,
+         masterWhole, sendWhole, none},
+        {"stopped after the master file was marked", masterWhole, inPlace, sendBefore + sendRecord.left(2), masterWhole,
+         sendWhole, none, masterReached},
+        {"stopped before the journal was removed", masterWhole, inPlace, sendWhole, masterWhole, sendWhole, none,
+         {QStringLiteral("master"), QStringLiteral("send")}},
+        {"a copy of the master file in its place is the same file", masterBefore + masterRecord.left(4),
+         Fate::CopiedInPlace, sendBefore, masterWhole, sendWhole, none},
+        {"an edited master file is left alone", masterBefore + "tidied", inPlace, sendBefore + sendRecord.left(3),
+         masterBefore + "tidied", sendWhole, masterNamed},
+        {"a grown master file is left alone", masterWhole + "more\r\n", inPlace, sendBefore, masterWhole + "more\r\n",
+         sendWhole, masterNamed},
+        {"a shrunk master file is left alone", masterBefore.left(3), inPlace, sendBefore, masterBefore.left(3),
+         sendWhole, masterNamed},
+        // Once the journal marks the record as whole in a file, a file that
+        // lacks it was cut back by hand, whatever its time says.
+        {"marked, then cut back by hand a minute later: left alone", masterBefore, Fate::CutBackByHandLater, sendBefore,
+         masterBefore, sendWhole, masterNamed, masterReached},
+        {"marked, then cut back by hand at once: left alone", masterBefore, Fate::CutBackByHand, sendBefore,
+         masterBefore, sendWhole, masterNamed, masterReached},
+        {"marked, then cut back by hand and its time set back: left alone", masterBefore, Fate::CutBackTimeSetBack,
+         sendBefore, masterBefore, sendWhole, masterNamed, masterReached},
+        {"marked, then cut back by hand into the record: left alone", masterBefore + masterRecord.left(4),
+         Fate::CutBackByHand, sendBefore, masterBefore + masterRecord.left(4), sendWhole, masterNamed, masterReached},
+        {"never marked: a file at its old size is completed, whatever its time", masterBefore, Fate::CutBackByHandLater,
+         sendBefore, masterWhole, sendWhole, none},
+        {"another file in the master file's place is left alone", "other\r\n" + masterRecord.left(4), Fate::Replaced,
+         sendBefore, "other\r\n" + masterRecord.left(4), sendWhole, masterNamed},
+        {"a removed master file is named", masterBefore, Fate::Removed, sendBefore, QByteArray(), sendWhole,
+         masterNamed},
+        {"both files changed, each named once", masterWhole + "x", inPlace, sendBefore.left(1), masterWhole + "x",
+         sendBefore.left(1), {QStringLiteral("master"), QStringLiteral("send")}},
+        // A copy of the data folder completes as the folder itself would.
+        {"the folder copied with its times", masterBefore + masterRecord.left(4), Fate::FolderCopiedWithTimes,
+         sendBefore, masterWhole, sendWhole, none},
+        {"the folder copied without its times, the journal first", masterBefore + masterRecord.left(4),
+         Fate::FolderCopiedWithoutTimes, sendBefore, masterWhole, sendWhole, none},
+        {"the folder copied without its times, the master file marked and cut back by hand", masterBefore,
+         Fate::FolderCopiedWithoutTimes, sendBefore, masterBefore, sendWhole, masterNamed, masterReached},
+        // Written whole and synced, the journal holds its record although
+        // its last byte was lost since.
+        {"the journal lost its last byte", masterBefore + masterRecord.left(4), inPlace, sendBefore, masterWhole,
+         sendWhole, none, {}, Kind::Complete, true},
+        {"the journal lost the last byte of its mark", masterBefore, inPlace, sendBefore, masterBefore, sendWhole,
+         masterNamed, masterReached, Kind::Complete, true},
+        {"a record to take back is cut out of both files", masterWhole, inPlace, sendBefore + sendRecord.left(5),
+         masterBefore, sendBefore, none, {}, Kind::TakeBack},
+        {"a record to take back leaves an edited file alone", masterWhole + "x", inPlace, sendWhole, masterWhole + "x",
+         sendBefore, masterNamed, {}, Kind::TakeBack},
+        {"a record marked to take back is cut out of both files", masterWhole, inPlace, sendBefore + sendRecord.left(5),
+         masterBefore, sendBefore, none, {QStringLiteral("master"), QStringLiteral("take back")}},
+        {"a record marked to take back, the master file cut back already", masterBefore, inPlace, sendBefore,
+         masterBefore, sendBefore, none, {QStringLiteral("master"), QStringLiteral("take back")}},
+    };
+    for (const Row& row : rows) {
+        QTest::newRow(row.name) << row.kind << row.marks << row.lastByteLost << row.master << int(row.fate) << row.send
+                                << row.masterAfter << row.sendAfter << row.named;
+    }
 }
 
 void FileAccessTest::leftoverJournalIsSettled()
 {
     QFETCH(Kind, kind);
+    QFETCH(QStringList, marks);
+    QFETCH(bool, lastByteLost);
     QFETCH(QByteArray, master);
     QFETCH(int, masterFate);
     QFETCH(QByteArray, send);
@@ -172,21 +280,53 @@ void FileAccessTest::leftoverJournalIsSettled()
     QFETCH(QByteArray, sendAfter);
     QFETCH(QStringList, named);
 
-    QTemporaryDir dir;
-    const QString masterPath = dir.filePath(QStringLiteral("masterFile.txt"));
-    const QString sendPath = dir.filePath(QStringLiteral("send_1207.txt"));
-    const QString journalPath = dir.filePath(QStringLiteral(".record-journal"));
+    QTemporaryDir home;
+    QString folder = home.filePath(QStringLiteral("korvelan"));
+    QVERIFY(QDir().mkpath(folder));
+    const auto paths = [&folder] {
+        return std::tuple{folder + QStringLiteral("/masterFile.txt"), folder + QStringLiteral("/send_1207.txt"),
+                          folder + QStringLiteral("/.record-journal")};
+    };
+    auto [masterPath, sendPath, journalPath] = paths();
     writeFile(masterPath, master);
     writeFile(sendPath, send);
-    writeJournalAfterFiles(journalPath, leftoverJournal(kind));
-    if (Fate(masterFate) == Fate::CopiedInPlace || Fate(masterFate) == Fate::Replaced) {
-        const QString other = dir.filePath(QStringLiteral("restored.txt"));
+    const QByteArray journal = leftoverJournal(kind, marks);
+    writeJournalAfterFiles(journalPath, lastByteLost ? journal.chopped(1) : journal);
+    switch (Fate(masterFate)) {
+    case Fate::KeptInPlace:
+        break;
+    case Fate::CopiedInPlace:
+    case Fate::Replaced: {
+        const QString other = home.filePath(QStringLiteral("restored.txt"));
         writeFile(other, master);
         QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(masterPath).constData()) == 0);
-    } else if (Fate(masterFate) == Fate::Removed) {
+        break;
+    }
+    case Fate::Removed:
         QVERIFY(QFile::remove(masterPath));
-    } else if (Fate(masterFate) == Fate::CutBackByHand) {
-        QVERIFY(touchLater(masterPath, 60));
+        break;
+    case Fate::CutBackByHand:
+        QVERIFY(touchLater(masterPath, 30));
+        break;
+    case Fate::CutBackByHandLater:
+        QVERIFY(touchLater(masterPath, 90));
+        break;
+    case Fate::CutBackTimeSetBack:
+        QVERIFY(touchLater(masterPath, -60));
+        break;
+    case Fate::FolderCopiedWithTimes:
+    case Fate::FolderCopiedWithoutTimes: {
+        const bool withTimes = Fate(masterFate) == Fate::FolderCopiedWithTimes;
+        const QString copy = home.filePath(QStringLiteral("copy"));
+        QVERIFY(copyFolder(folder, copy, withTimes));
+        folder = copy;
+        std::tie(masterPath, sendPath, journalPath) = paths();
+        // A slow copy of a large master file: it and the send file come
+        // well after the journal.
+        if (!withTimes)
+            QVERIFY(touchLater(masterPath, 60) && touchLater(sendPath, 60));
+        break;
+    }
     }
 
     const QStringList notices = file_access::appendRecord({{masterPath, masterNext}, {sendPath, sendNext}});
@@ -399,20 +539,127 @@ void FileAccessTest::leftoverJournalSurvivesARemount()
     QCOMPARE(contents(sendPath), sendBefore + sendRecord + sendNext);
 }
 
+void FileAccessTest::oldJournalsAreDroppedWithoutCutting_data()
+{
+    // Journals of the program's earlier versions beside a master file that
+    // was edited after them: each is removed, and no file is touched.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("journal");
+    // It names an offset inside the file, which the earlier versions cut the
+    // file back to.
+    QTest::newRow("a journal of one file") << QStringLiteral(".masterFile.txt.pending") << QByteArray("1000 300\n");
+    // Left by a kill before it was renamed into the journal's place, it was
+    // never in force.
+    QTest::newRow("a journal to take back, never put in place")
+        << QStringLiteral(".record-journal.take-back")
+        << record_journal::encode({Kind::TakeBack,
+                                   {entryFor(QStringLiteral("masterFile.txt"), QByteArray(9000, 'e'),
+                                             QByteArray(200, 'e'))}});
+}
+
 void FileAccessTest::oldJournalsAreDroppedWithoutCutting()
 {
-    // A journal of the program's earlier versions beside a master file that
-    // was edited after it: it names an offset inside the file, which the
-    // earlier versions cut the file back to.
+    QFETCH(QString, name);
+    QFETCH(QByteArray, journal);
     QTemporaryDir dir;
     const QString master = dir.filePath(QStringLiteral("masterFile.txt"));
-    const QString oldJournal = dir.filePath(QStringLiteral(".masterFile.txt.pending"));
+    const QString oldJournal = dir.filePath(name);
     const QByteArray edited(9200, 'e');
     writeFile(master, edited);
-    writeFile(oldJournal, "1000 300\n");
+    writeFile(oldJournal, journal);
     QVERIFY(file_access::appendRecord({{master, masterNext}}).isEmpty());
     QCOMPARE(contents(master), edited + masterNext);
     QVERIFY(!QFileInfo::exists(oldJournal));
+}
+
+void FileAccessTest::journalNamingWhatIsNotAFileIsSetAside_data()
+{
+    // A note's journal, and something other than a plain file at the notes
+    // file's name: the journal is set aside unapplied, and the next record,
+    // which does not write the notes file, is written.
+    QTest::addColumn<QString>("thing");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("which is a folder");
+    QTest::newRow("a symbolic link") << QStringLiteral("link") << QStringLiteral("which is a symbolic link");
+    QTest::newRow("a named pipe") << QStringLiteral("pipe") << QStringLiteral("which is not a plain file");
+}
+
+void FileAccessTest::journalNamingWhatIsNotAFileIsSetAside()
+{
+    QFETCH(QString, thing);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    const QString masterPath = dir.filePath(QStringLiteral("masterFile.txt"));
+    const QString sendPath = dir.filePath(QStringLiteral("send_1207.txt"));
+    const QString notesPath = dir.filePath(QStringLiteral("notes_.txt"));
+    const QString journalPath = dir.filePath(QStringLiteral(".record-journal"));
+    writeFile(masterPath, masterBefore + masterRecord.left(4));
+    writeFile(sendPath, sendBefore);
+    const QByteArray journal =
+        record_journal::encode({Kind::Complete,
+                                {entryFor(QStringLiteral("masterFile.txt"), masterBefore, masterRecord),
+                                 entryFor(QStringLiteral("send_1207.txt"), sendBefore, sendRecord),
+                                 entryFor(QStringLiteral("notes_.txt"), QByteArray(), "a note")}});
+    writeFile(journalPath, journal);
+    if (thing == QStringLiteral("folder"))
+        QVERIFY(QDir().mkdir(notesPath));
+    else if (thing == QStringLiteral("link"))
+        QVERIFY(QFile::link(masterPath, notesPath));
+    else
+        QVERIFY(::mkfifo(QFile::encodeName(notesPath).constData(), 0600) == 0);
+
+    const QStringList notices = file_access::appendRecord({{masterPath, masterNext}, {sendPath, sendNext}});
+    QCOMPARE(contents(masterPath), masterBefore + masterRecord.left(4) + masterNext);
+    QCOMPARE(contents(sendPath), sendBefore + sendNext);
+    QCOMPARE(contents(dir.filePath(QStringLiteral(".record-journal.damaged"))), journal);
+    QVERIFY(!QFileInfo::exists(journalPath));
+    QCOMPARE(notices.size(), 1);
+    QVERIFY2(notices.first().contains(notesPath) && notices.first().contains(said), qPrintable(notices.first()));
+}
+
+void FileAccessTest::largeJournalIsReadInPieces_data()
+{
+    // Journals of 200 MiB beside a record's files, their bytes a hole in the
+    // file: neither is applied, and neither is read into memory whole.
+    QTest::addColumn<qint64>("promised");  // the bytes its file line promises
+    QTest::addColumn<bool>("sealed");      // a checksum line follows the bytes
+    QTest::addColumn<QString>("aside");    // "" when it is removed as torn
+    const qint64 size = qint64(200) << 20;
+    QTest::newRow("cut short in its write") << 3 * size / 2 << false << QString();
+    QTest::newRow("sealed, its checksum wrong") << size << true << QStringLiteral("is damaged");
+}
+
+void FileAccessTest::largeJournalIsReadInPieces()
+{
+    QFETCH(qint64, promised);
+    QFETCH(bool, sealed);
+    QFETCH(QString, aside);
+    QTemporaryDir dir;
+    const QString masterPath = dir.filePath(QStringLiteral("masterFile.txt"));
+    const QString journalPath = dir.filePath(QStringLiteral(".record-journal"));
+    writeFile(masterPath, masterBefore);
+    const QByteArray heading = "record journal 2\ncomplete\nfile 9 " + QByteArray::number(promised) + ' '
+                               + record_journal::tailChecksum(masterBefore) + " masterFile.txt\n\n";
+    writeFile(journalPath, heading);
+    const qint64 bodyEnd = heading.size() + (qint64(200) << 20);
+    QVERIFY(QFile::resize(journalPath, bodyEnd));
+    if (sealed) {
+        QFile file(journalPath);
+        QVERIFY(file.open(QIODevice::Append));
+        QVERIFY(file.write("sha256 " + QByteArray(64, '0') + '\n') == 72);
+    }
+    if (!resetPeakMemory() || !peakMemory())
+        QSKIP("this system does not tell a process's peak memory");
+    const qint64 before = *peakMemory();
+
+    const QStringList notices = file_access::appendRecord({{masterPath, masterNext}});
+    const qint64 grown = *peakMemory() - before;
+    QCOMPARE(contents(masterPath), masterBefore + masterNext);
+    QVERIFY(!QFileInfo::exists(journalPath));
+    QCOMPARE(notices.size(), aside.isEmpty() ? 0 : 1);
+    if (!aside.isEmpty())
+        QVERIFY2(notices.first().contains(aside), qPrintable(notices.first()));
+    QVERIFY2(grown < qint64(32) << 20, qPrintable(QStringLiteral("memory grew by %1 MiB").arg(grown >> 20)));
 }
 
 void FileAccessTest::readingWhatIsNotAPlainFileFails()

@@ -24,14 +24,35 @@ QByteArray sealed(const QByteArray& body)
     return body + "sha256 " + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
 }
 
-// A file whose reads may fail from a given offset on.
-FileNow fileHolding(const QByteArray& bytes, bool modifiedSinceJournal = false, qint64 unreadableFrom = -1)
+// Reads bytes held in memory, failing from a given offset on.
+ReadAt readerOf(const QByteArray& bytes, qint64 unreadableFrom = -1)
 {
-    return {bytes.size(), modifiedSinceJournal, [=](qint64 offset, qint64 length) {
-                if (unreadableFrom >= 0 && offset + length > unreadableFrom)
-                    return FileNow::Read{{}, EIO};
-                return FileNow::Read{bytes.mid(offset, length), 0};
-            }};
+    return [=](qint64 offset, qint64 length, QByteArray* read) {
+        if (unreadableFrom >= 0 && offset + length > unreadableFrom)
+            return EIO;
+        *read = bytes.mid(offset, length);
+        return 0;
+    };
+}
+
+FileNow fileHolding(const QByteArray& bytes, qint64 unreadableFrom = -1)
+{
+    return {bytes.size(), readerOf(bytes, unreadableFrom)};
+}
+
+// A journal of one part, "RECORD\r\n" after the 6 bytes of "before", with
+// the given marks after it.
+struct OnePart {
+    QByteArray journal;
+    Part part;
+};
+OnePart onePart(const QByteArray& record, const QByteArrayList& marks = {})
+{
+    QByteArray journal = encode({Kind::Complete, {{QStringLiteral("masterFile.txt"), 6, tailOf("before"), record}}});
+    for (const QByteArray& mark : marks)
+        journal += mark;
+    const Decoded decoded = decode(journal);
+    return {journal, decoded.parts.value(0)};
 }
 
 }  // namespace
@@ -39,6 +60,7 @@ FileNow fileHolding(const QByteArray& bytes, bool modifiedSinceJournal = false, 
 Q_DECLARE_METATYPE(record_journal::Journal)
 Q_DECLARE_METATYPE(record_journal::Kind)
 Q_DECLARE_METATYPE(record_journal::Step)
+Q_DECLARE_METATYPE(record_journal::Decoded::Verdict)
 
 class RecordJournalTest : public QObject {
     Q_OBJECT
@@ -48,8 +70,13 @@ private slots:
     void everyTornOrDamagedJournalIsRefused();
     void wellSealedNonsenseIsImpossible_data();
     void wellSealedNonsenseIsImpossible();
+    void marksFollowTheSeal_data();
+    void marksFollowTheSeal();
+    void aFailedReadDecidesNothing();
     void settlement_data();
     void settlement();
+    void settlementInPieces_data();
+    void settlementInPieces();
 };
 
 void RecordJournalTest::entriesComeBackAsWritten_data()
@@ -63,25 +90,31 @@ void RecordJournalTest::entriesComeBackAsWritten_data()
         << Journal{Kind::Complete,
                    {{QStringLiteral("my notes %20 n\u00e9e.txt"), 1, tailOf("a"), "a"},
                     {QStringLiteral("send 0101.txt"), 2, tailOf("ab"), "b\nc"}}};
+    // Read, and its checksum taken, in several pieces.
+    QByteArray large(qsizetype(2.5 * pieceSize), 'x');
+    large[qsizetype(pieceSize)] = '\n';
+    QTest::newRow("a record larger than a piece of reading")
+        << Journal{Kind::Complete, {{QStringLiteral("masterFile.txt"), 0, tailOf(""), "head"}, {QStringLiteral("send_1207.txt"), 0, tailOf(""), large}}};
 }
 
 void RecordJournalTest::entriesComeBackAsWritten()
 {
     QFETCH(Journal, journal);
-    const Decoded read = decode(encode(journal));
+    const QByteArray text = encode(journal);
+    const Decoded read = decode(text);
     QCOMPARE(read.verdict, Decoded::Verdict::Whole);
-    QCOMPARE(checksumOf(encode(journal)), read.checksum);
-    QCOMPARE(read.journal.kind, journal.kind);
-    QCOMPARE(read.journal.entries.size(), journal.entries.size());
+    QCOMPARE(read.kind, journal.kind);
+    QCOMPARE(read.parts.size(), journal.entries.size());
     for (qsizetype i = 0; i < journal.entries.size(); ++i) {
-        QCOMPARE(read.journal.entries[i].name, journal.entries[i].name);
-        QCOMPARE(read.journal.entries[i].sizeBefore, journal.entries[i].sizeBefore);
-        QCOMPARE(read.journal.entries[i].tailChecksum, journal.entries[i].tailChecksum);
-        QCOMPARE(read.journal.entries[i].bytes, journal.entries[i].bytes);
+        QCOMPARE(read.parts[i].name, journal.entries[i].name);
+        QCOMPARE(read.parts[i].sizeBefore, journal.entries[i].sizeBefore);
+        QCOMPARE(read.parts[i].tailChecksum, journal.entries[i].tailChecksum);
+        QCOMPARE(text.mid(read.parts[i].offset, read.parts[i].length), journal.entries[i].bytes);
+        QVERIFY(!read.parts[i].reached);
     }
     // Two journals that differ in their kind alone differ in their checksum.
     const Journal other{journal.kind == Kind::Complete ? Kind::TakeBack : Kind::Complete, journal.entries};
-    QVERIFY(decode(encode(other)).checksum != read.checksum);
+    QVERIFY(checksumOf(encode(other)) != checksumOf(text));
 }
 
 void RecordJournalTest::everyTornOrDamagedJournalIsRefused()
@@ -90,10 +123,14 @@ void RecordJournalTest::everyTornOrDamagedJournalIsRefused()
     // torn; one with any one byte changed, as a failing disk may return it,
     // is damaged, never torn, so that it is never dropped in silence.
     const QByteArray journal = encode(twoFiles);
-    for (qsizetype size = 0; size < journal.size(); ++size) {
+    for (qsizetype size = 0; size < journal.size() - 1; ++size) {
         QVERIFY2(decode(journal.left(size)).verdict == Decoded::Verdict::Torn,
                  qPrintable(QStringLiteral("cut to %1 bytes").arg(size)));
     }
+    // Without the line end of its checksum line it is still sealed: it was
+    // written whole, and files may hold its record.
+    QCOMPARE(decode(journal.chopped(1)).verdict, Decoded::Verdict::Whole);
+    QCOMPARE(decode(journal.chopped(1)).parts.size(), 2);
     for (qsizetype at = 0; at < journal.size(); ++at) {
         QByteArray damaged = journal;
         damaged[at] = char(damaged[at] ^ 0x20);
@@ -143,45 +180,109 @@ void RecordJournalTest::wellSealedNonsenseIsImpossible()
     QCOMPARE(decode(sealed(good)).verdict, Decoded::Verdict::Whole);
 }
 
+void RecordJournalTest::marksFollowTheSeal_data()
+{
+    // Marks after the journal of twoFiles: what the journal then says.
+    QTest::addColumn<QByteArray>("marks");
+    QTest::addColumn<Decoded::Verdict>("verdict");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QList<bool>>("reached");
+    const QByteArray sum = checksumOf(encode(twoFiles));
+    const QByteArray first = reachedMark(sum, 0);
+    const QByteArray second = reachedMark(sum, 1);
+    const QByteArray takeBack = takeBackMark(sum);
+    const QByteArray otherSum = checksumOf(encode(Journal{Kind::Complete, twoFiles.entries.mid(1)}));
+    QByteArray flipped = second;
+    flipped[3] = char(flipped[3] ^ 0x20);
+    using V = Decoded::Verdict;
+    const QList<bool> none{false, false};
+    QTest::newRow("none") << QByteArray() << V::Whole << Kind::Complete << none;
+    QTest::newRow("the master file reached") << first << V::Whole << Kind::Complete << QList<bool>{true, false};
+    QTest::newRow("both reached") << first + second << V::Whole << Kind::Complete << QList<bool>{true, true};
+    QTest::newRow("reached, then to take back")
+        << first + takeBack << V::Whole << Kind::TakeBack << QList<bool>{true, false};
+    QTest::newRow("a mark cut short in its write is no mark")
+        << first + takeBack.first(30) << V::Whole << Kind::Complete << QList<bool>{true, false};
+    QTest::newRow("the last mark without its line end")
+        << first + takeBack.chopped(1) << V::Whole << Kind::TakeBack << QList<bool>{true, false};
+    QTest::newRow("a mark of another journal") << reachedMark(otherSum, 0) << V::Damaged << Kind::Complete << none;
+    QTest::newRow("a file that the journal does not name") << reachedMark(sum, 2) << V::Damaged << Kind::Complete << none;
+    QTest::newRow("a byte of a mark changed") << first + flipped << V::Damaged << Kind::Complete << none;
+    QTest::newRow("a whole line that is no mark") << first + "reached\n" << V::Damaged << Kind::Complete << none;
+    QTest::newRow("more after the marks than any journal holds")
+        << first + QByteArray(70000, 'x') << V::Damaged << Kind::Complete << none;
+}
+
+void RecordJournalTest::marksFollowTheSeal()
+{
+    QFETCH(QByteArray, marks);
+    QFETCH(Decoded::Verdict, verdict);
+    QFETCH(Kind, kind);
+    QFETCH(QList<bool>, reached);
+    const Decoded decoded = decode(encode(twoFiles) + marks);
+    QCOMPARE(decoded.verdict, verdict);
+    if (verdict != Decoded::Verdict::Whole)
+        return;
+    QCOMPARE(decoded.kind, kind);
+    QCOMPARE(decoded.parts.size(), reached.size());
+    for (qsizetype i = 0; i < reached.size(); ++i)
+        QCOMPARE(decoded.parts[i].reached, reached[i]);
+}
+
+void RecordJournalTest::aFailedReadDecidesNothing()
+{
+    // Wherever the read of a journal fails, its error is the verdict.
+    const QByteArray journal = encode(twoFiles) + reachedMark(checksumOf(encode(twoFiles)), 0);
+    for (qint64 from : {qint64(0), qint64(40), qint64(journal.size() - 100), qint64(journal.size() - 10)}) {
+        const Decoded decoded = decode(journal.size(), readerOf(journal, from));
+        QCOMPARE(decoded.verdict, Decoded::Verdict::Unreadable);
+        QCOMPARE(decoded.error, EIO);
+    }
+}
+
 void RecordJournalTest::settlement_data()
 {
-    // The entry: "RECORD\r\n" after the 6 bytes of "before".
+    // The part: "RECORD\r\n" after the 6 bytes of "before".
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<bool>("modifiedSinceJournal");
+    QTest::addColumn<bool>("reached");
     QTest::addColumn<Step>("step");
     QTest::addColumn<qint64>("from");
     const Kind complete = Kind::Complete;
     const Kind takeBack = Kind::TakeBack;
     QTest::newRow("nothing written yet") << complete << QByteArray("before") << false << Step::AppendRest << qint64(0);
-    QTest::newRow("a torn record") << complete << QByteArray("beforeREC") << true << Step::AppendRest << qint64(3);
-    QTest::newRow("all but the last byte") << complete << QByteArray("beforeRECORD\r") << true << Step::AppendRest
+    QTest::newRow("a torn record") << complete << QByteArray("beforeREC") << false << Step::AppendRest << qint64(3);
+    QTest::newRow("all but the last byte") << complete << QByteArray("beforeRECORD\r") << false << Step::AppendRest
                                            << qint64(7);
-    QTest::newRow("the whole record") << complete << QByteArray("beforeRECORD\r\n") << true << Step::Nothing
+    QTest::newRow("the whole record") << complete << QByteArray("beforeRECORD\r\n") << false << Step::Nothing
                                       << qint64(8);
-    QTest::newRow("a copy of the file, say after a remount")
-        << complete << QByteArray("beforeREC") << true << Step::AppendRest << qint64(3);
-    QTest::newRow("cut back by hand to its old size") << complete << QByteArray("before") << true << Step::LeaveAlone
-                                                      << qint64(0);
+    QTest::newRow("the whole record, marked") << complete << QByteArray("beforeRECORD\r\n") << true << Step::Nothing
+                                              << qint64(8);
+    QTest::newRow("marked, then cut back by hand to its old size")
+        << complete << QByteArray("before") << true << Step::LeaveAlone << qint64(0);
+    QTest::newRow("marked, then cut back by hand into the record")
+        << complete << QByteArray("beforeREC") << true << Step::LeaveAlone << qint64(0);
     QTest::newRow("fewer bytes than before") << complete << QByteArray("befor") << false << Step::LeaveAlone
                                              << qint64(0);
-    QTest::newRow("other bytes after it") << complete << QByteArray("beforeRED") << true << Step::LeaveAlone
+    QTest::newRow("other bytes after it") << complete << QByteArray("beforeRED") << false << Step::LeaveAlone
                                           << qint64(0);
     QTest::newRow("bytes after the whole record")
         << complete << QByteArray("beforeRECORD\r\nX") << true << Step::LeaveAlone << qint64(0);
     QTest::newRow("another file of the same size before")
-        << complete << QByteArray("BEFOREREC") << true << Step::LeaveAlone << qint64(0);
-    QTest::newRow("to take back, nothing written") << takeBack << QByteArray("before") << true << Step::Nothing
+        << complete << QByteArray("BEFOREREC") << false << Step::LeaveAlone << qint64(0);
+    QTest::newRow("to take back, nothing written") << takeBack << QByteArray("before") << false << Step::Nothing
                                                    << qint64(0);
-    QTest::newRow("to take back, a torn record") << takeBack << QByteArray("beforeREC") << true << Step::CutBack
+    QTest::newRow("to take back, a torn record") << takeBack << QByteArray("beforeREC") << false << Step::CutBack
                                                  << qint64(0);
-    QTest::newRow("to take back, the whole record") << takeBack << QByteArray("beforeRECORD\r\n") << true
-                                                    << Step::CutBack << qint64(0);
+    QTest::newRow("to take back, the whole record, marked")
+        << takeBack << QByteArray("beforeRECORD\r\n") << true << Step::CutBack << qint64(0);
+    QTest::newRow("to take back, marked and cut back already")
+        << takeBack << QByteArray("before") << true << Step::Nothing << qint64(0);
     QTest::newRow("to take back, other bytes after it")
-        << takeBack << QByteArray("beforeRED") << true << Step::LeaveAlone << qint64(0);
+        << takeBack << QByteArray("beforeRED") << false << Step::LeaveAlone << qint64(0);
     QTest::newRow("to take back, more after the record")
         << takeBack << QByteArray("beforeRECORD\r\nnext") << true << Step::LeaveAlone << qint64(0);
-    QTest::newRow("to take back, another file") << takeBack << QByteArray("BEFOREREC") << true << Step::LeaveAlone
+    QTest::newRow("to take back, another file") << takeBack << QByteArray("BEFOREREC") << false << Step::LeaveAlone
                                                 << qint64(0);
 }
 
@@ -189,19 +290,58 @@ void RecordJournalTest::settlement()
 {
     QFETCH(Kind, kind);
     QFETCH(QByteArray, file);
-    QFETCH(bool, modifiedSinceJournal);
+    QFETCH(bool, reached);
     QFETCH(Step, step);
     QFETCH(qint64, from);
-    const Entry entry{QStringLiteral("masterFile.txt"), 6, tailOf("before"), QByteArray("RECORD\r\n")};
-    const Settlement settlement = settle(kind, entry, fileHolding(file, modifiedSinceJournal));
+    OnePart journal = onePart("RECORD\r\n");
+    journal.part.reached = reached;
+    const Settlement settlement = settle(kind, journal.part, fileHolding(file), readerOf(journal.journal));
     QCOMPARE(settlement.step, step);
     if (step == Step::AppendRest || step == Step::Nothing)
         QCOMPARE(settlement.from, from);
 
     // Where the bytes that decide cannot be read, nothing is decided.
-    const Settlement unread = settle(kind, entry, fileHolding(file, modifiedSinceJournal, 5));
+    const Settlement unread = settle(kind, journal.part, fileHolding(file, 5), readerOf(journal.journal));
     QCOMPARE(unread.step, file.size() < 6 ? Step::LeaveAlone : Step::Unreadable);
     QCOMPARE(unread.error, unread.step == Step::Unreadable ? EIO : 0);
+    if (step != Step::LeaveAlone && file.size() > 6) {
+        const Settlement journalUnread =
+            settle(kind, journal.part, fileHolding(file), readerOf(journal.journal, journal.part.offset + 1));
+        QCOMPARE(journalUnread.step, Step::Unreadable);
+    }
+}
+
+void RecordJournalTest::settlementInPieces_data()
+{
+    // A record of several pieces, part of which is in the file: the pieces
+    // are compared one by one, the last one short.
+    QTest::addColumn<qint64>("written");
+    QTest::addColumn<qint64>("changedAt");  // a byte of the file changed there; -1 for none
+    QTest::addColumn<Step>("step");
+    const qint64 piece = pieceSize;
+    QTest::newRow("a piece and a half written") << piece + piece / 2 << qint64(-1) << Step::AppendRest;
+    QTest::newRow("two pieces exactly") << 2 * piece << qint64(-1) << Step::AppendRest;
+    QTest::newRow("all of it") << 3 * piece + 5 << qint64(-1) << Step::Nothing;
+    QTest::newRow("a byte changed in the second piece") << piece + piece / 2 << piece + 7 << Step::LeaveAlone;
+    QTest::newRow("the last byte written changed") << 2 * piece + 1 << 2 * piece << Step::LeaveAlone;
+}
+
+void RecordJournalTest::settlementInPieces()
+{
+    QFETCH(qint64, written);
+    QFETCH(qint64, changedAt);
+    QFETCH(Step, step);
+    QByteArray record(3 * pieceSize + 5, '\0');
+    for (qsizetype i = 0; i < record.size(); ++i)
+        record[i] = char('a' + (i * 7 + i / 1000) % 26);
+    const OnePart journal = onePart(record);
+    QByteArray file = "before" + record.first(written);
+    if (changedAt >= 0)
+        file[6 + changedAt] = '#';
+    const Settlement settlement = settle(Kind::Complete, journal.part, fileHolding(file), readerOf(journal.journal));
+    QCOMPARE(settlement.step, step);
+    if (step != Step::LeaveAlone)
+        QCOMPARE(settlement.from, written);
 }
 
 QTEST_GUILESS_MAIN(RecordJournalTest)

@@ -34,12 +34,16 @@
 //     own, after "error: ". Exits with 0 once a press recorded, 1 if none
 //     did, 2 if the program ended.
 //
-//   record_writer crash opening|response|note STOP
+//   record_writer crash opening|response|note|retry STOP
 //     Runs as "window 1" does and, after the opening record, records one
 //     response or one note, typedText(1, 0). Kills itself with SIGKILL at
 //     the STOP-th crash point of the file layer (every sync of a record file
 //     or a journal, and every removal of a journal), counted from its start;
-//     0 never stops.
+//     0 never stops. With "retry", the response's send file fails while
+//     the master file cannot be cut back and the journal cannot be changed;
+//     then every file of the data folder is made ten seconds older, as if
+//     the student had waited, and Enter Response is pressed again: with the
+//     text that the answer box still holds, or else typedText(1, 1).
 #include "app/main_form.h"
 #include "platform/file_access.h"
 #include "platform/record_calls.h"
@@ -49,10 +53,12 @@
 #include "scripted_platform.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <csignal>
 #include <cstdio>
 #include <map>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,14 +66,43 @@ namespace {
 
 int crashPointsLeft = 0;
 
+// The faults of "crash retry": the send file cannot be written, the master
+// file cannot be cut back, and the journal can be neither marked to take
+// the record back after its first mark nor, as the program's earlier
+// versions did, replaced by a journal to take back.
+struct Fault {
+    record_calls::Call call;
+    QByteArray name;
+    int error;
+    int spared;
+};
+std::vector<Fault> faults;
+std::map<std::size_t, int> faultCalls;
+
 // The points at which a crash matters: every sync of a record file, a
 // journal or the folder, and every removal of a journal.
-int stopAtTheChosenCrashPoint(record_calls::Call call, const QByteArray&)
+int stopAtTheChosenCrashPoint(record_calls::Call call, const QByteArray& name)
 {
     using record_calls::Call;
-    if ((call == Call::Sync || call == Call::Remove) && --crashPointsLeft == 0)
+    if ((call == Call::Sync || call == Call::Remove) && crashPointsLeft > 0 && --crashPointsLeft == 0)
         ::raise(SIGKILL);
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+        if (faults[i].call == call && faults[i].name == name && ++faultCalls[i] > faults[i].spared)
+            return faults[i].error;
+    }
     return 0;
+}
+
+// Every file of the folder ten seconds older.
+void waitTenSeconds(const QString& folder)
+{
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadWrite))
+            file.setFileTime(file.fileTime(QFileDevice::FileModificationTime).addSecs(-10),
+                             QFileDevice::FileModificationTime);
+    }
 }
 
 // Says "ready" on standard output, or writes one byte to `readyPipe`.
@@ -144,11 +179,33 @@ int serve(int notesEvery)
     return 0;
 }
 
+int runRetry()
+{
+    ScriptedPlatform platform;
+    platform.answers = {QStringLiteral("Writer 1"), QString(), QStringLiteral("11")};
+    MainForm form(platform);
+    form.load();
+    using record_calls::Call;
+    text_box::setText(form.ui.txt_answer, record_check::typedText(1, 0));
+    faults = {{Call::Write, "send_1207.txt", EIO, 0},
+              {Call::Truncate, "masterFile.txt", EIO, 0},
+              {Call::Open, ".record-journal.take-back", EIO, 0},
+              {Call::Write, ".record-journal", EIO, 2}};
+    form.ui.cmd_enter_response->click();
+    faults.clear();
+    waitTenSeconds(form.dataFolder);
+    if (text_box::text(form.ui.txt_answer).isEmpty())
+        text_box::setText(form.ui.txt_answer, record_check::typedText(1, 1));
+    form.ui.cmd_enter_response->click();
+    return form.hasEnded() ? 2 : 0;
+}
+
 int runCrash(const QString& kind, int stopAt)
 {
     crashPointsLeft = stopAt;
-    if (stopAt > 0)
-        record_calls::setFaultHook(stopAtTheChosenCrashPoint);
+    record_calls::setFaultHook(stopAtTheChosenCrashPoint);
+    if (kind == QStringLiteral("retry"))
+        return runRetry();
     const bool opening = kind == QStringLiteral("opening");
     return runWindow(1, opening ? 0 : 1, kind == QStringLiteral("note") ? 1 : 0);
 }
@@ -226,6 +283,6 @@ int main(int argc, char* argv[])
     if (args.size() == 4 && args[1] == QStringLiteral("crash"))
         return runCrash(args[2], args[3].toInt());
     std::fprintf(stderr, "usage: record_writer window CHILD COUNT NOTES_EVERY | serve NOTES_EVERY | display notes|send | "
-                         "direct PATH LENGTH COUNT | press response|note ATTEMPTS | crash opening|response|note STOP\n");
+                         "direct PATH LENGTH COUNT | press response|note ATTEMPTS | crash opening|response|note|retry STOP\n");
     return 2;
 }
