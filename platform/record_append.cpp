@@ -5,7 +5,6 @@
 #include "platform/record_journal.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -33,12 +32,12 @@ QString reasonFor(int error)
 
 QString shown(const QString& folder, const QByteArray& name)
 {
-    return QDir::toNativeSeparators(folder + u'/' + QFile::decodeName(name));
+    return QDir::toNativeSeparators(folder + u'/' + posix_file::pathFromNative(name));
 }
 
 QByteArray nameOf(const QString& path)
 {
-    return QFile::encodeName(QFileInfo(path).fileName());
+    return posix_file::nativePath(QFileInfo(path).fileName());
 }
 
 [[noreturn]] void failWrite(const QString& path, const QString& reason, const QString& more = QString())
@@ -147,7 +146,7 @@ std::optional<QString> openParts(const Handle& dir, const QString& folder, Kind 
                                  const QList<record_journal::Part>& parts, std::vector<PartFile>* files)
 {
     for (const record_journal::Part& part : parts) {
-        const QByteArray name = QFile::encodeName(part.name);
+        const QByteArray name = posix_file::nativePath(part.name);
         const QString path = QDir::toNativeSeparators(QDir(folder).filePath(part.name));
         PartFile file;
         int error = record_calls::openAt(dir, name, Mode::ExistingRecord, &file.handle);
@@ -192,7 +191,7 @@ bool settlePart(const QString& folder, Kind kind, const record_journal::Part& pa
 {
     if (!file.handle.isOpen())
         return false;
-    const QByteArray name = QFile::encodeName(part.name);
+    const QByteArray name = posix_file::nativePath(part.name);
     const QString path = QDir(folder).filePath(part.name);
     const record_journal::FileNow now{file.info.size, [&file, &name](qint64 offset, qint64 length, QByteArray* bytes) {
                                           return record_calls::read(file.handle, name, offset, length, bytes);
@@ -380,7 +379,7 @@ QByteArray journalOf(const std::vector<OpenFile>& files)
 {
     record_journal::Journal journal{Kind::Complete, {}};
     for (const OpenFile& file : files)
-        journal.entries.append({QFile::decodeName(file.name), file.sizeBefore, file.tailChecksum, file.part->bytes});
+        journal.entries.append({posix_file::pathFromNative(file.name), file.sizeBefore, file.tailChecksum, file.part->bytes});
     return record_journal::encode(journal);
 }
 

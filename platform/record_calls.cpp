@@ -1,14 +1,6 @@
 #include "platform/record_calls.h"
 
-#include "platform/posix_file.h"
-
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/record_calls_system.h"
 
 namespace record_calls {
 namespace {
@@ -20,39 +12,16 @@ int injected(Call call, const QByteArray& name)
     return faultHook ? faultHook(call, name) : 0;
 }
 
-int errorOf(int result)
+// Opens through `open` and hands the system's number to the handle.
+template<typename Open>
+int adopt(Handle* handle, Open&& open)
 {
-    return result == 0 ? 0 : errno;
-}
-
-int fdOf(const Handle& handle)
-{
-    return int(handle.native());
-}
-
-int flagsOf(Mode mode)
-{
-    // Non-blocking, so that a named pipe in a file's place fails at once
-    // instead of waiting for a reader.
-    constexpr int always = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    switch (mode) {
-    case Mode::Record:
-        return always | O_RDWR | O_APPEND | O_CREAT;
-    case Mode::ExistingRecord:
-        return always | O_RDWR | O_APPEND;
-    case Mode::ReadJournal:
-        return always | O_RDONLY;
-    case Mode::NewJournal:
-        return always | O_WRONLY | O_CREAT | O_TRUNC | O_APPEND;
-    case Mode::ExistingJournal:
-        return always | O_WRONLY;
-    }
-    return always | O_RDONLY;
-}
-
-Info infoOf(const struct stat& status)
-{
-    return {S_ISREG(status.st_mode), qint64(status.st_size)};
+    *handle = Handle();
+    system::Native native = -1;
+    const int error = open(&native);
+    if (error == 0)
+        *handle = Handle(native);
+    return error;
 }
 
 }  // namespace
@@ -60,14 +29,14 @@ Info infoOf(const struct stat& status)
 Handle::~Handle()
 {
     if (isOpen())
-        ::close(fdOf(*this));
+        system::close(native_);
 }
 
 Handle& Handle::operator=(Handle&& other) noexcept
 {
     if (this != &other) {
         if (isOpen())
-            ::close(fdOf(*this));
+            system::close(native_);
         native_ = std::exchange(other.native_, invalid);
     }
     return *this;
@@ -83,11 +52,7 @@ int openFolder(const QString& path, Handle* folder)
     *folder = Handle();
     if (const int error = injected(Call::Open, QByteArray()))
         return error;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    *folder = Handle(fd);
-    return 0;
+    return adopt(folder, [&](system::Native* native) { return system::openFolder(path, native); });
 }
 
 int openAt(const Handle& folder, const QByteArray& name, Mode mode, Handle* file)
@@ -95,33 +60,21 @@ int openAt(const Handle& folder, const QByteArray& name, Mode mode, Handle* file
     *file = Handle();
     if (const int error = injected(Call::Open, name))
         return error;
-    const int fd = ::openat(fdOf(folder), name.constData(), flagsOf(mode), 0600);
-    if (fd < 0)
-        return errno;
-    *file = Handle(fd);
-    return 0;
+    return adopt(file, [&](system::Native* native) { return system::openAt(folder.native(), name, mode, native); });
 }
 
 int inspect(const Handle& file, const QByteArray& name, Info* info)
 {
     if (const int error = injected(Call::Inspect, name))
         return error;
-    struct stat status {};
-    if (::fstat(fdOf(file), &status) != 0)
-        return errno;
-    *info = infoOf(status);
-    return 0;
+    return system::inspect(file.native(), info);
 }
 
 int inspectAt(const Handle& folder, const QByteArray& name, Info* info)
 {
     if (const int error = injected(Call::Inspect, name))
         return error;
-    struct stat status {};
-    if (::fstatat(fdOf(folder), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    *info = infoOf(status);
-    return 0;
+    return system::inspectAt(folder.native(), name, info);
 }
 
 int read(const Handle& file, const QByteArray& name, qint64 offset, qint64 length, QByteArray* bytes)
@@ -129,58 +82,49 @@ int read(const Handle& file, const QByteArray& name, qint64 offset, qint64 lengt
     bytes->truncate(0);
     if (const int error = injected(Call::Read, name))
         return error;
-    return posix_file::readAt(fdOf(file), offset, length, bytes);
+    return system::read(file.native(), offset, length, bytes);
 }
 
 int writeAll(const Handle& file, const QByteArray& name, const QByteArray& bytes)
 {
     if (const int error = injected(Call::Write, name))
         return error;
-    return posix_file::writeAll(fdOf(file), bytes.constData(), bytes.size());
+    return system::writeAll(file.native(), bytes);
 }
 
 int sync(const Handle& fileOrFolder, const QByteArray& name)
 {
     if (const int error = injected(Call::Sync, name))
         return error;
-    if (::fsync(fdOf(fileOrFolder)) == 0 || errno == EINVAL)
-        return 0;
-    return errno;
+    return system::sync(fileOrFolder.native());
 }
 
 int truncate(const Handle& file, const QByteArray& name, qint64 size)
 {
     if (const int error = injected(Call::Truncate, name))
         return error;
-    return errorOf(::ftruncate(fdOf(file), off_t(size)));
+    return system::truncate(file.native(), size);
 }
 
 int removeAt(const Handle& folder, const QByteArray& name)
 {
     if (const int error = injected(Call::Remove, name))
         return error;
-    return errorOf(::unlinkat(fdOf(folder), name.constData(), 0));
+    return system::removeAt(folder.native(), name);
 }
 
 int renameAt(const Handle& folder, const QByteArray& from, const QByteArray& to)
 {
     if (const int error = injected(Call::Rename, from))
         return error;
-    return errorOf(::renameat(fdOf(folder), from.constData(), fdOf(folder), to.constData()));
+    return system::renameAt(folder.native(), from, to);
 }
 
 int lock(const Handle& fileOrFolder, const QByteArray& name)
 {
     if (const int error = injected(Call::Lock, name))
         return error;
-    // A wait that signals break off again and again gives up in the end,
-    // rather than leave the window without an answer.
-    constexpr int interruptionsAllowed = 100;
-    for (int interruptions = 0; ::flock(fdOf(fileOrFolder), LOCK_EX) != 0; ++interruptions) {
-        if (errno != EINTR || interruptions == interruptionsAllowed)
-            return errno;
-    }
-    return 0;
+    return system::lock(fileOrFolder.native());
 }
 
 }  // namespace record_calls

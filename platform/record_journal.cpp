@@ -1,7 +1,9 @@
 #include "platform/record_journal.h"
 
+#include "platform/posix_file.h"
+#include "platform/windows_names.h"
+
 #include <QCryptographicHash>
-#include <QFile>
 
 #include <algorithm>
 #include <optional>
@@ -76,7 +78,7 @@ std::optional<Part> partFrom(const QByteArray& line)
     part.sizeBefore = fields[1].toLongLong(&sizeOk);
     part.length = fields[2].toLongLong(&lengthOk);
     part.tailChecksum = fields[3];
-    part.name = QFile::decodeName(QByteArray::fromPercentEncoding(fields[4]));
+    part.name = posix_file::pathFromNative(QByteArray::fromPercentEncoding(fields[4]));
     if (!sizeOk || !lengthOk || part.sizeBefore < 0 || part.length < 0 || !isChecksum(part.tailChecksum)
         || !isPlainName(part.name))
         return std::nullopt;
@@ -230,8 +232,7 @@ QByteArray tailChecksum(QByteArrayView tail)
 
 bool isPlainName(const QString& name)
 {
-    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..") && !name.contains(u'/')
-           && !name.contains(QChar(0));
+    return windows_names::isPlainName(name) && !name.contains(QChar(0));
 }
 
 QByteArray encode(const Journal& journal)
@@ -239,7 +240,7 @@ QByteArray encode(const Journal& journal)
     QByteArray text = heading + '\n' + (journal.kind == Kind::Complete ? completeLine : takeBackLine) + '\n';
     for (const Entry& entry : journal.entries) {
         text += "file " + QByteArray::number(entry.sizeBefore) + ' ' + QByteArray::number(entry.bytes.size()) + ' '
-                + entry.tailChecksum + ' ' + QFile::encodeName(entry.name).toPercentEncoding() + '\n';
+                + entry.tailChecksum + ' ' + posix_file::nativePath(entry.name).toPercentEncoding() + '\n';
     }
     text += '\n';
     for (const Entry& entry : journal.entries)
