@@ -1,13 +1,21 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 
+#include <cstdio>
 #include <memory>
 
 // What the tests do to files beyond what the programs do, each the way its
 // system does it; where a system has no such thing, the call says so and the
 // row that needs it is skipped with the reason.
 namespace test_system {
+
+// Something done to the system until the object goes.
+class Hold {
+public:
+    virtual ~Hold() = default;
+};
 
 // Root reads and writes whatever the modes say, so rows about modes skip.
 bool isRoot();
@@ -42,12 +50,36 @@ bool hasModes();
 // The permission bits of a file or folder; -1 when it cannot be looked at.
 int modeOf(const QString& path);
 
+// Makes a file read-only, and writable again, as its owner would.
+bool makeReadOnly(const QString& path);
+bool makeWritable(const QString& path);
+
+// Takes the right to make files away from the folder's owner, and gives it
+// back; false where a folder cannot be so restricted (Windows' read-only
+// flag on a folder does not stop new files).
+bool makeFolderUnwritable(const QString& path);
+void makeFolderWritable(const QString& path);
+
+// A limit on the size a file of this process may grow to, lifted when the
+// object goes; null where the system has no such limit.
+std::unique_ptr<Hold> limitFileSize(qint64 bytes);
+
+// Lets the child process have no more than 1 GiB of memory, where the
+// system can cap it, so that a read without end fails instead of taking the
+// machine's memory.
+void capMemory(QProcess& child);
+
+// Ends this process at once, as a kill or a power cut would: the exit the
+// parent sees is a crash.
+[[noreturn]] void killThisProcess();
+
+// Sends standard error into `file` until restoreStandardError() is given
+// what this returns (-1 when it could not).
+int redirectStandardError(std::FILE* file);
+void restoreStandardError(int saved);
+
 // The file held open without sharing, as a spreadsheet holds the file it
 // shows, until the object goes; null where files are always shared (Linux).
-class Hold {
-public:
-    virtual ~Hold() = default;
-};
 std::unique_ptr<Hold> holdWithoutSharing(const QString& path);
 
 }  // namespace test_system

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdlib>
+#include <io.h>
 #include <windows.h>
 
 namespace test_system {
@@ -78,6 +80,53 @@ bool hasModes()
 int modeOf(const QString&)
 {
     return -1;
+}
+
+int redirectStandardError(std::FILE* file)
+{
+    const int saved = _dup(_fileno(stderr));
+    if (saved >= 0 && _dup2(_fileno(file), _fileno(stderr)) < 0) {
+        _close(saved);
+        return -1;
+    }
+    return saved;
+}
+
+void restoreStandardError(int saved)
+{
+    _dup2(saved, _fileno(stderr));
+    _close(saved);
+}
+
+bool makeReadOnly(const QString& path)
+{
+    return SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool makeWritable(const QString& path)
+{
+    return SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool makeFolderUnwritable(const QString&)
+{
+    return false;
+}
+
+void makeFolderWritable(const QString&) {}
+
+std::unique_ptr<Hold> limitFileSize(qint64)
+{
+    return nullptr;
+}
+
+void capMemory(QProcess&) {}
+
+void killThisProcess()
+{
+    // An exit status that Windows and Qt take for a crash (a break by Ctrl+C).
+    TerminateProcess(GetCurrentProcess(), 0xC000013AU);
+    std::abort();
 }
 
 std::unique_ptr<Hold> holdWithoutSharing(const QString& path)

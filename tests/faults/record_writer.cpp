@@ -51,16 +51,16 @@
 #include "record_check.h"
 #include "records/record_lines.h"
 #include "scripted_platform.h"
+#include "test_system.h"
+#include "writer_server.h"
 
 #include <QApplication>
 #include <QDir>
 
-#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <vector>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -85,7 +85,7 @@ int stopAtTheChosenCrashPoint(record_calls::Call call, const QByteArray& name)
 {
     using record_calls::Call;
     if ((call == Call::Sync || call == Call::Remove) && crashPointsLeft > 0 && --crashPointsLeft == 0)
-        ::raise(SIGKILL);
+        test_system::killThisProcess();
     for (std::size_t i = 0; i < faults.size(); ++i) {
         if (faults[i].call == call && faults[i].name == name && ++faultCalls[i] > faults[i].spared)
             return faults[i].error;
@@ -105,19 +105,22 @@ void waitTenSeconds(const QString& folder)
     }
 }
 
-// Says "ready" on standard output, or writes one byte to `readyPipe`.
-int runWindow(int child, int count, int notesEvery, int readyPipe = -1)
+bool sayReady()
+{
+    std::printf("ready\n");
+    return std::fflush(stdout) == 0;
+}
+
+// Calls `ready` once it is about to write records: "ready" on standard
+// output, unless it was forked by the writer server.
+int runWindow(int child, int count, int notesEvery, const std::function<bool()>& ready = sayReady)
 {
     ScriptedPlatform platform;
     platform.answers = {QStringLiteral("Writer %1").arg(child), QString(), QStringLiteral("11")};
     MainForm form(platform);
     form.load();
-    if (readyPipe < 0) {
-        std::printf("ready\n");
-        std::fflush(stdout);
-    } else if (::write(readyPipe, "r", 1) != 1 || ::close(readyPipe) != 0) {
+    if (!ready())
         return 3;
-    }
     for (int n = 0; !form.hasEnded() && platform.errors.isEmpty() && (count < 0 || n < count); ++n) {
         text_box::setText(form.ui.txt_answer, record_check::typedText(child, n));
         if (notesEvery > 0 && n % notesEvery == notesEvery - 1)
@@ -140,43 +143,9 @@ int serve(int notesEvery)
         ScriptedPlatform platform;
         MainForm form(platform);
     }
-    std::printf("serving\n");
-    std::fflush(stdout);
-    std::map<int, int> readyPipes;  // writer's process id to the read end of its pipe
-    char line[64];
-    while (std::fgets(line, sizeof line, stdin)) {
-        int number = 0;
-        if (std::sscanf(line, "start %d", &number) == 1) {
-            int ends[2];
-            if (::pipe(ends) != 0)
-                return 1;
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                ::close(ends[0]);
-                ::_exit(runWindow(number, -1, notesEvery, ends[1]));
-            }
-            ::close(ends[1]);
-            readyPipes[int(pid)] = ends[0];
-            std::printf("started %d\n", int(pid));
-        } else if (std::sscanf(line, "await %d", &number) == 1 && readyPipes.count(number)) {
-            char byte = 0;
-            std::printf(::read(readyPipes[number], &byte, 1) == 1 ? "ready\n" : "gone\n");
-        } else if (std::sscanf(line, "reap %d", &number) == 1 && readyPipes.count(number)) {
-            ::close(readyPipes[number]);
-            readyPipes.erase(number);
-            int status = 0;
-            if (::waitpid(pid_t(number), &status, 0) != pid_t(number))
-                std::printf("unknown\n");
-            else if (WIFSIGNALED(status))
-                std::printf("signal %d\n", WTERMSIG(status));
-            else
-                std::printf("exit %d\n", WEXITSTATUS(status));
-        } else {
-            std::printf("unknown\n");
-        }
-        std::fflush(stdout);
-    }
-    return 0;
+    return writer_server::serve([notesEvery](int child, const std::function<bool()>& ready) {
+        return runWindow(child, -1, notesEvery, ready);
+    });
 }
 
 int runRetry()

@@ -2,14 +2,11 @@
 #include "form_fixture.h"
 #include "platform/text_box.h"
 #include "record_check.h"
+#include "test_system.h"
 #include "writers.h"
 
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using record_check::FileKind;
 
@@ -40,11 +37,6 @@ QString reasonOf(Cause cause)
     return {};
 }
 
-bool chmodded(const QString& path, mode_t mode)
-{
-    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
-}
-
 bool writeWhole(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -68,9 +60,9 @@ bool bringAbout(Cause cause, const QString& path, std::optional<FaultInjection>&
         fault.emplace(QList<Fault>{{Call::Write, QFileInfo(path).fileName().toUtf8(), ENOSPC}});
         return true;
     case Cause::ReadOnly:
-        return chmodded(path, 0400);
+        return test_system::makeReadOnly(path);
     case Cause::Link:
-        return QFile::remove(path) && QFile::link(fullDevice, path);
+        return QFile::remove(path) && test_system::makeSymbolicLink(fullDevice, path);
     }
     return false;
 }
@@ -84,7 +76,7 @@ bool putRight(Cause cause, const QString& path, const QByteArray& bytes, std::op
         fault.reset();
         return true;
     case Cause::ReadOnly:
-        return chmodded(path, 0600);
+        return test_system::makeWritable(path);
     case Cause::Link:
         return QFile::remove(path) && writeWhole(path, bytes);
     }
@@ -97,7 +89,7 @@ QString fullDeviceInPlaceOf(const QTemporaryDir& home, const QString& fileName)
 {
     const QString folder = home.path() + QStringLiteral("/korvelan");
     const QString path = folder + u'/' + fileName;
-    return QDir().mkpath(folder) && QFile::link(fullDevice, path) ? path : QString();
+    return QDir().mkpath(folder) && test_system::makeSymbolicLink(fullDevice, path) ? path : QString();
 }
 
 // Starts the window and saves a first note, so that all three record files
@@ -126,28 +118,6 @@ void expectPlainMessage(const QString& message, const QString& path, const QStri
     QVERIFY2(message.contains(reason), qPrintable(message));
     QVERIFY2(!message.contains(QRegularExpression(QStringLiteral("Error \\d"))), qPrintable(message));
 }
-
-// Restores the file size limit and SIGXFSZ when the test leaves its scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*savedHandler_)(int) = nullptr;
-};
 
 }  // namespace
 
@@ -202,10 +172,7 @@ WriteFaultsTest::Ending WriteFaultsTest::runCapped(const QString& home, const QS
                        environment.value(QStringLiteral("ASAN_OPTIONS"))
                            + QStringLiteral(":max_allocation_size_mb=512:allocator_may_return_null=1"));
 #else
-    writer.setChildProcessModifier([] {
-        const rlimit cap{rlim_t(1) << 30, rlim_t(1) << 30};
-        ::setrlimit(RLIMIT_AS, &cap);
-    });
+    test_system::capMemory(writer);
 #endif
     writer.setProcessEnvironment(environment);
     if (strace.isEmpty())
@@ -251,8 +218,10 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QFETCH(FileKind, failing);
     QFETCH(Cause, cause);
     QFETCH(bool, note);
-    if (cause == Cause::ReadOnly && ::geteuid() == 0)
+    if (cause == Cause::ReadOnly && test_system::isRoot())
         QSKIP("root may write any file");
+    if (cause == Cause::Link && !QFileInfo::exists(fullDevice))
+        QSKIP("needs /dev/full, a device that fails every write");
 
     FormFixture f;
     const QMap<FileKind, QString> paths = startWithThreeFiles(f);
@@ -680,7 +649,9 @@ void WriteFaultsTest::recordThatFitsOnlyInPartIsTakenBack()
     // first 100 bytes are written, the rest fails as on a full disk.
     f.typeAnswer(QStringLiteral("second"));
     {
-        const FileSizeLimit limit(rlim_t(master.size() + 100));
+        const auto limit = test_system::limitFileSize(master.size() + 100);
+        if (!limit)
+            QSKIP("this system sets no limit on the size of a process's files");
         form.ui.cmd_enter_response->click();
     }
     QVERIFY(!form.hasEnded());
@@ -696,7 +667,7 @@ void WriteFaultsTest::recordThatFitsOnlyInPartIsTakenBack()
 
 void WriteFaultsTest::folderWithoutWritePermission()
 {
-    if (::geteuid() == 0)
+    if (test_system::isRoot())
         QSKIP("root may write in any folder");
     FormFixture f;
     MainForm& form = f.start();
@@ -704,12 +675,13 @@ void WriteFaultsTest::folderWithoutWritePermission()
     const QByteArray send = FormFixture::bytesOf(form.sendFileName);
     // The files there can still be appended to, without a journal beside
     // them; the notes file cannot be made, so a note reaches no file.
-    QVERIFY(chmodded(f.defaultFolder(), 0500));
+    if (!test_system::makeFolderUnwritable(f.defaultFolder()))
+        QSKIP("on this system a folder's flags do not keep new files out");
     f.typeAnswer(QStringLiteral("a note"));
     form.ui.cmd_save_as_notes->click();
     f.typeAnswer(QStringLiteral("a response"));
     form.ui.cmd_enter_response->click();
-    QVERIFY(chmodded(f.defaultFolder(), 0700));
+    test_system::makeFolderWritable(f.defaultFolder());
     QVERIFY(!form.hasEnded());
     QCOMPARE(f.platform.errors.size(), 1);
     expectPlainMessage(f.platform.errors.first(), form.notesFileName, QStringLiteral("Permission denied"));

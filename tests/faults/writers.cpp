@@ -2,8 +2,6 @@
 
 #include <QStandardPaths>
 
-#include <csignal>
-#include <sys/types.h>
 
 namespace writers {
 
@@ -58,7 +56,7 @@ bool kill(QProcess& writer)
 {
     if (writer.state() != QProcess::Running)
         return false;
-    ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+    writer.kill();
     writer.waitForFinished(20000);
     return writer.exitStatus() == QProcess::CrashExit;
 }
