@@ -48,7 +48,7 @@ int runProgram(int& argc, char** argv, Platform& platform)
     const command_line::Options options = command_line::parse(host_system::arguments(argc, argv));
 
     if (options.action != command_line::Options::Action::Run) {
-        if (host_system::prepareTextOutput() == host_system::TextOutput::MessageBox)
+        if (host_system::prepareTextOutput() == host_system::TextOutput::Dialog)
             return runInMessageBox(argc, argv, options, platform);
         // Needs no display: nothing here opens a window or asks anything.
         // Reading an SVG picture's texts takes the toolkit's fonts: the check

@@ -17,7 +17,7 @@ QStringList arguments(int argc, char** argv);
 // Where a program without a window prints its text.
 enum class TextOutput {
     Streams,     // standard output and error: a terminal, a pipe or a file
-    MessageBox,  // none of those (a Windows program started from a shortcut)
+    Dialog,      // none of those: a message box (a Windows program started from a shortcut)
 };
 
 // Connects standard output and error to the console that started the

@@ -47,7 +47,7 @@ TextOutput prepareTextOutput()
             std::freopen("CONOUT$", "w", stderr);
     }
     if (!hasOutput && !attached)
-        return TextOutput::MessageBox;
+        return TextOutput::Dialog;
     SetConsoleOutputCP(CP_UTF8);
     // The same bytes as on Linux: a line ends in LF, also in a redirected
     // --export-bank.

@@ -58,7 +58,6 @@ int errnoOf(DWORD error)
     case ERROR_NOT_LOCKED:
         return ENOLCK;
     case ERROR_CANT_RESOLVE_FILENAME:
-    case ERROR_STOPPED_ON_SYMLINK:
         return ELOOP;
     case ERROR_INVALID_HANDLE:
         return EBADF;

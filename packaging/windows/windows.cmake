@@ -4,13 +4,25 @@
 # and the installer (installer.nsi) are made from.
 set(DRILL_WINDOWS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-# Icons in the sizes Windows shows, from the program's scalable icon.
-find_program(DRILL_CONVERT NAMES convert REQUIRED)
+# Icons in the sizes Windows shows, drawn from the program's scalable icon
+# and put together in one icon file.
+find_program(DRILL_RSVG_CONVERT NAMES rsvg-convert REQUIRED)
+find_program(DRILL_ICOTOOL NAMES icotool REQUIRED)
 set(DRILL_ICON ${CMAKE_BINARY_DIR}/physics-drill.ico)
+set(DRILL_ICON_SIZES 16 24 32 48 64 256)
+set(DRILL_ICON_COMMANDS)
+set(DRILL_ICON_PNGS)
+foreach(size ${DRILL_ICON_SIZES})
+    set(png ${CMAKE_BINARY_DIR}/icon/physics-drill-${size}.png)
+    list(APPEND DRILL_ICON_COMMANDS COMMAND ${DRILL_RSVG_CONVERT} -w ${size} -h ${size} -o ${png}
+         ${PROJECT_SOURCE_DIR}/packaging/physics-drill.svg)
+    list(APPEND DRILL_ICON_PNGS ${png})
+endforeach()
 add_custom_command(
     OUTPUT ${DRILL_ICON}
-    COMMAND ${DRILL_CONVERT} -background none -density 384 ${PROJECT_SOURCE_DIR}/packaging/physics-drill.svg
-            -define icon:auto-resize=256,64,48,32,16 ${DRILL_ICON}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+    ${DRILL_ICON_COMMANDS}
+    COMMAND ${DRILL_ICOTOOL} -c -o ${DRILL_ICON} ${DRILL_ICON_PNGS}
     DEPENDS ${PROJECT_SOURCE_DIR}/packaging/physics-drill.svg
     VERBATIM)
 add_custom_target(drill_icon DEPENDS ${DRILL_ICON})
@@ -48,32 +60,19 @@ foreach(plugin ${DRILL_QT_PLUGINS})
     install(FILES ${DRILL_QT_PREFIX}/plugins/${plugin} DESTINATION ${folder})
 endforeach()
 install(DIRECTORY ${DRILL_QT_PREFIX}/licenses/ DESTINATION licenses/qt)
-
-# (The folders of the toolkit and the compiler's libraries are found in
-# wine.cmake.) The libraries come from reading the programs' and the plugins' imports, so
-# the list cannot go stale: what is found beside the toolkit or the compiler
-# is copied; the rest must be Windows' own.
 foreach(plugin ${DRILL_QT_PLUGINS})
     list(APPEND DRILL_PLUGIN_FILES ${DRILL_QT_PREFIX}/plugins/${plugin})
 endforeach()
+foreach(folder ${DRILL_RUNTIME_EXTRA_DIRS})
+    install(DIRECTORY ${folder}/../licenses/ DESTINATION licenses OPTIONAL)
+endforeach()
+
+# The libraries that the programs load come with them (the folders of the
+# toolkit's and the compiler's libraries are found in wine.cmake).
 install(CODE "
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND ${CMAKE_OBJDUMP})
-    file(GET_RUNTIME_DEPENDENCIES
-        EXECUTABLES $<TARGET_FILE:physics-drill> $<TARGET_FILE:physics-drill-report>
-        MODULES ${DRILL_PLUGIN_FILES}
-        DIRECTORIES ${DRILL_RUNTIME_DIRS}
-        RESOLVED_DEPENDENCIES_VAR resolved
-        UNRESOLVED_DEPENDENCIES_VAR system
-        CONFLICTING_DEPENDENCIES_PREFIX twice)
-    # A library found in more than one of the folders: the first folder wins,
-    # as the toolkit's own folder comes first.
-    foreach(name \${twice_FILENAMES})
-        list(GET twice_\${name} 0 first)
-        list(APPEND resolved \${first})
-    endforeach()
-    file(INSTALL \${resolved} DESTINATION \${CMAKE_INSTALL_PREFIX})
-    list(SORT system)
-    message(STATUS \"Windows' own libraries: \${system}\")
+    set(DRILL_OBJDUMP ${CMAKE_OBJDUMP})
+    set(DRILL_RUNTIME_DIRS ${DRILL_RUNTIME_DIRS})
+    set(DRILL_PE_FILES $<TARGET_FILE:physics-drill> $<TARGET_FILE:physics-drill-report> ${DRILL_PLUGIN_FILES})
+    set(DRILL_DESTINATION \${CMAKE_INSTALL_PREFIX})
+    include(${DRILL_WINDOWS_DIR}/runtime-libraries.cmake)
 ")

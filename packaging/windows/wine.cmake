@@ -7,7 +7,11 @@ get_filename_component(DRILL_QT_PREFIX ${DRILL_QT_BIN} DIRECTORY)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
                 OUTPUT_VARIABLE DRILL_LIBSTDCXX OUTPUT_STRIP_TRAILING_WHITESPACE)
 get_filename_component(DRILL_COMPILER_RUNTIME ${DRILL_LIBSTDCXX} DIRECTORY)
-set(DRILL_RUNTIME_DIRS ${DRILL_QT_BIN} ${DRILL_COMPILER_RUNTIME} ${CMAKE_FIND_ROOT_PATH}/lib ${CMAKE_FIND_ROOT_PATH}/bin)
+# Libraries built beside the toolkit (the zip library) are named by the build.
+set(DRILL_RUNTIME_EXTRA_DIRS "" CACHE STRING "More folders of Windows libraries that the programs load")
+set(DRILL_MINGW_ROOT /usr/x86_64-w64-mingw32)
+set(DRILL_RUNTIME_DIRS ${DRILL_QT_BIN} ${DRILL_RUNTIME_EXTRA_DIRS} ${DRILL_COMPILER_RUNTIME} ${DRILL_MINGW_ROOT}/lib
+    ${DRILL_MINGW_ROOT}/bin)
 
 function(drill_wine_path output)
     set(paths)

@@ -1,0 +1,50 @@
+# Copies into the release the libraries that its programs and plugins load,
+# found by reading their imports with objdump, and those libraries' own
+# imports in turn. A library is looked for, whatever the case of its name,
+# in the folders given; what is found in none of them must be Windows' own.
+#
+# Set before including: DRILL_OBJDUMP, DRILL_RUNTIME_DIRS, DRILL_PE_FILES,
+# DRILL_DESTINATION.
+cmake_policy(VERSION 3.25)
+
+set(known)
+foreach(folder ${DRILL_RUNTIME_DIRS})
+    file(GLOB libraries "${folder}/*.dll")
+    foreach(library ${libraries})
+        get_filename_component(name ${library} NAME)
+        string(TOLOWER ${name} key)
+        if(NOT DEFINED found_${key})
+            set(found_${key} ${library})
+            list(APPEND known ${key})
+        endif()
+    endforeach()
+endforeach()
+
+set(pending ${DRILL_PE_FILES})
+set(copied)
+set(windows_own)
+while(pending)
+    list(POP_FRONT pending file)
+    execute_process(COMMAND ${DRILL_OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "objdump cannot read ${file}")
+    endif()
+    string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+    foreach(import ${imports})
+        string(REGEX REPLACE "DLL Name: " "" name "${import}")
+        string(STRIP "${name}" name)
+        string(TOLOWER "${name}" key)
+        if(DEFINED found_${key})
+            if(NOT key IN_LIST copied)
+                list(APPEND copied ${key})
+                list(APPEND pending ${found_${key}})
+                file(INSTALL ${found_${key}} DESTINATION ${DRILL_DESTINATION})
+            endif()
+        elseif(NOT key IN_LIST windows_own)
+            list(APPEND windows_own ${key})
+        endif()
+    endforeach()
+endwhile()
+list(SORT windows_own)
+string(REPLACE ";" ", " windows_own "${windows_own}")
+message(STATUS "Windows' own libraries, not carried: ${windows_own}")
