@@ -1,6 +1,7 @@
 #include "bank/utf8_fault.h"
 
-#include <QStringDecoder>
+#include "platform/record_encoding.h"
+
 #include <QStringList>
 
 namespace utf8_fault {
@@ -84,9 +85,8 @@ QString describe(const Fault& fault)
                        .arg(fault.column);
     if (fault.bytes.size() == 1) {
         // A single byte is most often a character saved in Windows-1252.
-        QStringDecoder windows("windows-1252");
-        const QString character = windows.decode(fault.bytes);
-        if (windows.isValid() && !windows.hasError() && character.size() == 1 && character[0].isPrint())
+        const QString character = record_encoding::decode(fault.bytes);
+        if (character[0].isPrint())
             text += QStringLiteral(" (\"%1\" in Windows-1252)").arg(character);
     }
     return text;

@@ -1,9 +1,6 @@
 #include "platform/record_encoding.h"
 
-#include <QHash>
 #include <QStringView>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -13,42 +10,31 @@
 namespace record_encoding {
 namespace {
 
-constexpr const char* codePage = "windows-1252";
+// The characters of the bytes 80 to 9F; every other byte stands for the code
+// point of its own value. The five bytes that the code page leaves unused
+// stand for the control characters of their values, so that every byte
+// decodes and encodes back. Written out rather than asked of the toolkit,
+// whose named code pages depend on how it was built.
+constexpr std::array<char16_t, 32> upperControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
 
-// The byte for one code point, or an empty array when the code page has none.
-// Results are cached: the converter is slow per call and typed text repeats.
-QByteArray encodeCodePoint(char32_t codePoint)
+char16_t characterOf(quint8 byte)
 {
-    static QHash<char32_t, QByteArray> cache;
-    const auto found = cache.constFind(codePoint);
-    if (found != cache.constEnd())
-        return *found;
-    QStringEncoder encoder(codePage);
-    const QString one = QString::fromUcs4(&codePoint, 1);
-    QByteArray bytes = encoder(one);
-    if (encoder.hasError() || bytes.size() != 1)
-        bytes.clear();
-    cache.insert(codePoint, bytes);
-    return bytes;
+    return byte >= 0x80 && byte < 0xA0 ? upperControls[byte - 0x80] : char16_t(byte);
 }
 
-// The character of every byte, taken from Qt's decoder once: each of the 256
-// bytes stands for one character.
-const std::array<char16_t, 256>& byteCharacters()
+// The byte for one code point, or nothing when the code page has none.
+std::optional<char> byteOf(char32_t codePoint)
 {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> characters{};
-        QByteArray bytes(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            bytes[b] = char(b);
-        QStringDecoder decoder(codePage);
-        const QString decoded = decoder(bytes);
-        Q_ASSERT(decoded.size() == 256);
-        for (int b = 0; b < 256 && b < decoded.size(); ++b)
-            characters[b] = decoded[b].unicode();
-        return characters;
-    }();
-    return table;
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return char(codePoint);
+    const auto found = std::find(upperControls.begin(), upperControls.end(), codePoint);
+    if (found == upperControls.end())
+        return std::nullopt;
+    return char(0x80 + (found - upperControls.begin()));
 }
 
 // The reference that starts at `from` ("&#"), or nothing when it is not one
@@ -84,33 +70,26 @@ QByteArray encode(const QString& text)
         char32_t codePoint = c.unicode();
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             codePoint = QChar::surrogateToUcs4(c, text[++i]);
-        const QByteArray byte = encodeCodePoint(codePoint);
-        if (byte.isEmpty())
-            out.append("&#" + QByteArray::number(quint32(codePoint)) + ';');
+        if (const auto byte = byteOf(codePoint))
+            out.append(*byte);
         else
-            out.append(byte);
+            out.append("&#" + QByteArray::number(quint32(codePoint)) + ';');
     }
     return out;
 }
 
 QString decode(QByteArrayView bytes)
 {
-    const auto& characters = byteCharacters();
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char byte : bytes)
-        *out++ = QChar(characters[quint8(byte)]);
+        *out++ = QChar(characterOf(quint8(byte)));
     return text;
 }
 
 bool holds(char32_t codePoint)
 {
-    // From the byte table rather than the encoder's cache, so that readers
-    // on several threads may ask.
-    if (codePoint < 0x80)
-        return true;
-    const auto& characters = byteCharacters();
-    return std::find(characters.begin(), characters.end(), codePoint) != characters.end();
+    return byteOf(codePoint).has_value();
 }
 
 QString restoreReferences(const QString& text)

@@ -186,9 +186,11 @@ void RecordReaderTest::everyByteDecodesAndEncodesBack()
     QByteArray all(256, Qt::Uninitialized);
     for (int b = 0; b < 256; ++b)
         all[b] = char(b);
-    QStringDecoder qtDecoder("windows-1252");
     const QString decoded = record_encoding::decode(all);
-    QCOMPARE(decoded, QString(qtDecoder(all)));
+    // Against the toolkit's own code page, where it has one (not on Windows).
+    QStringDecoder qtDecoder("windows-1252");
+    if (qtDecoder.isValid())
+        QCOMPARE(decoded, QString(qtDecoder(all)));
     QCOMPARE(record_encoding::encode(decoded), all);
 }
 
