@@ -94,6 +94,16 @@ void decodeAll(std::vector<PictureFile>& pictures)
     forEachOnAllCores(raster.size(), [&raster](std::size_t i) { raster[i]->decoded = readAndDecode(*raster[i]); });
 }
 
+// The program for Windows draws no SVG: a bank that names one is refused
+// there, so its maker hears of it wherever the bank is checked.
+QString svgOnWindows(const QString& name)
+{
+    return QStringLiteral("the picture \"%1\" is an SVG drawing, which physics-drill for Windows cannot draw, so "
+                          "students on Windows cannot open this bank: save it as a PNG picture (682 by 442 pixels, "
+                          "twice the picture box) and name that in the routine line")
+        .arg(name);
+}
+
 Pictures check(Bank& bank)
 {
     std::vector<PictureFile> pictures;
@@ -128,6 +138,9 @@ Pictures check(Bank& bank)
             continue;
         }
         decoded.insert(picture.name, picture.decoded.picture);
+        if (picture_decoder::kindOf(picture.name) == picture_decoder::Kind::Svg) {
+            bank.problems.push_back({Problem::Warning, bank.files[slot.file], slot.line, svgOnWindows(picture.name)});
+        }
         if (!picture.decoded.doubt.isEmpty()) {
             bank.problems.push_back(
                 {Problem::Warning, bank.files[slot.file], slot.line,

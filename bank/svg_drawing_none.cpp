@@ -6,7 +6,7 @@ Decoded parseSvg(const QByteArray&)
 {
     return {Picture(),
             QStringLiteral("is an SVG drawing, which physics-drill for Windows cannot draw: save it as a PNG picture "
-                           "(for instance 690 by 450 pixels, twice the picture box) and name that in the routine "
+                           "(682 by 442 pixels, twice the picture box) and name that in the routine "
                            "line")};
 }
 

@@ -908,6 +908,15 @@ void BankFileTest::picturesTheDecoderComplainsOf_data()
     QTest::newRow("a JPEG cut short") << "incline.jpg" << jpeg.left(jpeg.size() / 2)
                                       << "warning: the picture \"incline.jpg\" may not show as it was made: its decoder "
                                          "says \"";
+    // Drawn where the toolkit has SVG, with a warning that the program for
+    // Windows cannot draw it; refused where the toolkit has none.
+    QTest::newRow("an SVG drawing")
+        << "incline.svg"
+        << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='48' height='30'><rect width='48' height='30' "
+                      "fill='#8fb4d9'/></svg>")
+        << QStringLiteral("%1: the picture \"incline.svg\" is an SVG drawing, which physics-drill for Windows cannot "
+                          "draw")
+               .arg(DRILL_DRAWS_SVG ? QStringLiteral("warning") : QStringLiteral("error"));
     // A GIF of one pixel; the toolkit reads GIF pictures but does not write them.
     const QByteArray gif = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
     QTest::newRow("a GIF named .png") << "incline.png" << gif

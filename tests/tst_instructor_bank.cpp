@@ -113,7 +113,7 @@ void InstructorBankTest::exampleBankChecksClean()
     const bank_file::Bank& bank = loaded.bank;
     QVERIFY2(bank.problems.empty(), qPrintable(bank_file::problemLines(bank)));
     QCOMPARE(bank.assignments.size(), std::size_t(2));
-    QCOMPARE(loaded.pictures.keys(), QStringList{QStringLiteral("incline.svg")});
+    QCOMPARE(loaded.pictures.keys(), QStringList{QStringLiteral("incline.png")});
     QVERIFY(!bank.course.isEmpty());
     bool question = false;
     bool answer = false;
@@ -173,7 +173,8 @@ void InstructorBankTest::aPassThroughTheExampleBank()
     QVERIFY(f.questionText().contains(QStringLiteral("theta = 3.9 degrees")));
     form.ui.cmdNextQuestion->click();
     QVERIFY(f.questionText().contains(QStringLiteral("\r\n\r\nThe picture shows a 2.0 kg block")));
-    // The SVG is drawn at the box's own size: its ramp fills a good part of it.
+    // The picture, drawn for twice the box, is shrunk to it: its ramp fills a
+    // good part of it.
     const QImage shown = form.ui.Picture1->shownImage();
     // The size that instructors are told to draw their pictures for.
     QCOMPARE(shown.size(), QSize(341, 221));
