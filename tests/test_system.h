@@ -17,12 +17,16 @@ public:
     virtual ~Hold() = default;
 };
 
-// Root reads and writes whatever the modes say, so rows about modes skip.
+// Root reads and writes whatever the modes say, so rows about modes skip;
+// on Windows, a user who may write a read-only file (wine run by root).
 bool isRoot();
 
 // Whether file names are bytes, any bytes (Linux), rather than Unicode text
 // (Windows), so that a test can make a name that is not UTF-8.
 bool namesAreBytes();
+
+// Moves a file onto another, replacing it, as a restore from a copy does.
+bool replaceFile(const QString& from, const QString& to);
 
 // Writes a file at a path given in the system's bytes (posix_file's
 // nativePath), making its folder; false where no such name can be made.

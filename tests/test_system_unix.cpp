@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 
@@ -15,6 +16,11 @@ namespace test_system {
 bool isRoot()
 {
     return ::geteuid() == 0;
+}
+
+bool replaceFile(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool namesAreBytes()

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <io.h>
@@ -30,7 +31,28 @@ std::wstring wide(const QString& path)
 
 bool isRoot()
 {
-    return false;
+    // Windows keeps a read-only file from every user; wine run by root
+    // does not. Asked of a file of our own once.
+    static const bool writesReadOnly = [] {
+        QTemporaryDir dir;
+        const std::wstring path = wide(dir.filePath(QStringLiteral("read-only")));
+        HANDLE made = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
+        if (made == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(made);
+        HANDLE again = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool opened = again != INVALID_HANDLE_VALUE;
+        if (opened)
+            CloseHandle(again);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return opened;
+    }();
+    return writesReadOnly;
+}
+
+bool replaceFile(const QString& from, const QString& to)
+{
+    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool namesAreBytes()
@@ -61,8 +83,12 @@ bool makeNamedPipe(const QString&)
 bool makeSymbolicLink(const QString& target, const QString& link)
 {
     const DWORD folder = QFileInfo(target).isDir() ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
-    return CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(),
-                               folder | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0;
+    if (!CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(),
+                             folder | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        return false;
+    // Some systems (wine among them) answer yes and make nothing.
+    const DWORD attributes = GetFileAttributesW(wide(link).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool makeUnreadable(const QString&)

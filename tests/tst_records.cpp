@@ -133,7 +133,7 @@ void RecordsTest::workedExampleByteForByte()
     const QByteArray tail = openingRule + "\r\n" + timeLine("14:05:09") + item + "\r\n" + openingRule
                             + "\r\nRESPONSE -->  \r\nRate = k A dT / L\r\n" + closingRule + "\r\n";
     QVERIFY(send.endsWith("\r\nassignment #011\r\n011.  `query 1\r\nPhysics II\r\n12-07-2026\r\n" + tail));
-    QCOMPARE(form.sendFileName, f.defaultFolder() + QStringLiteral("/send_1207.txt"));
+    QCOMPARE(form.sendFileName, f.defaultFolder() + QDir::separator() + QStringLiteral("send_1207.txt"));
     const QByteArray masterTail = openingRule + "\r\n" + timeLine("14:05:09") + expectedQuestionNumberLine("110000") + item
                                   + "\r\n" + openingRule + "\r\nRESPONSE -->  \r\nRate = k A dT / L\r\n" + closingRule
                                   + "\r\n";

@@ -49,13 +49,16 @@ void StartUpTest::padding()
 
 void StartUpTest::recordFileNamesOnAFixedDate()
 {
+    // The system's own separator joins the names: "c:\korvelan\masterFile.txt"
+    // on Windows, as the student sees the folder.
+    const QString separator = QDir::separator();
     const FileNames names = recordFileNames(QStringLiteral("/data/k"), QStringLiteral("01-31-2027"));
-    QCOMPARE(names.master, QStringLiteral("/data/k/masterFile.txt"));
-    QCOMPARE(names.send, QStringLiteral("/data/k/send_0131.txt"));
-    QCOMPARE(names.notes, QStringLiteral("/data/k/notes_.txt"));
+    QCOMPARE(names.master, QStringLiteral("/data/k") + separator + QStringLiteral("masterFile.txt"));
+    QCOMPARE(names.send, QStringLiteral("/data/k") + separator + QStringLiteral("send_0131.txt"));
+    QCOMPARE(names.notes, QStringLiteral("/data/k") + separator + QStringLiteral("notes_.txt"));
     // A trailing separator is kept, giving a doubled one.
     QCOMPARE(recordFileNames(QStringLiteral("/work/"), QStringLiteral("12-07-2026")).master,
-             QStringLiteral("/work//masterFile.txt"));
+             QStringLiteral("/work/") + separator + QStringLiteral("masterFile.txt"));
 }
 
 void StartUpTest::codeNumberStaysFrom19To28()
@@ -108,7 +111,7 @@ void StartUpTest::folderQuestion()
     MainForm& form = f.start(answers);
     QCOMPARE(f.platform.prompts.size(), dialogs);
     QCOMPARE(form.dataFolder, typedFolderUsed ? typed : f.defaultFolder());
-    QCOMPARE(form.masterFileName, form.dataFolder + QStringLiteral("/masterFile.txt"));
+    QCOMPARE(form.masterFileName, form.dataFolder + QDir::separator() + QStringLiteral("masterFile.txt"));
     QCOMPARE(form.assignmentNumber, QStringLiteral("011"));
     QVERIFY(!form.hasEnded());
 }
@@ -132,8 +135,8 @@ void StartUpTest::fieldsAfterStartUp()
     QCOMPARE(form.courseName, QStringLiteral("Physics II"));
     QCOMPARE(form.assignmentNumber, QStringLiteral("011"));
     QCOMPARE(form.nextAssignmentNumber, QStringLiteral("012"));
-    QCOMPARE(form.sendFileName, f.defaultFolder() + QStringLiteral("/send_0131.txt"));
-    QCOMPARE(form.notesFileName, f.defaultFolder() + QStringLiteral("/notes_.txt"));
+    QCOMPARE(form.sendFileName, f.defaultFolder() + QDir::separator() + QStringLiteral("send_0131.txt"));
+    QCOMPARE(form.notesFileName, f.defaultFolder() + QDir::separator() + QStringLiteral("notes_.txt"));
     QVERIFY(form.codeNumber >= 19 && form.codeNumber <= 28);
     QCOMPARE(f.platform.seededWith.value_or(-1), 9 * 3600 + 30 * 60 + 15.0);
     QVERIFY(form.responsePrompt.contains(QStringLiteral("just an OK.\r\n\r\nAlways critique")));
@@ -176,7 +179,7 @@ void StartUpTest::sendFileNameUsesOneReadingOfTheDate()
     f.platform.now = QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59));
     f.platform.tickSeconds = 1;
     MainForm& form = f.start();
-    QVERIFY(form.sendFileName.endsWith(QStringLiteral("/send_1231.txt")));
+    QVERIFY(form.sendFileName.endsWith(QDir::separator() + QStringLiteral("send_1231.txt")));
 }
 
 QTEST_MAIN(StartUpTest)

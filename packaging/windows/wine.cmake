@@ -25,6 +25,12 @@ endfunction()
 drill_wine_path(DRILL_WINEPATH ${DRILL_RUNTIME_DIRS})
 drill_wine_path(DRILL_WINE_PLUGINS ${DRILL_QT_PREFIX}/plugins)
 string(REPLACE "\\;" ";" DRILL_WINEPATH "${DRILL_WINEPATH}")
+# Tests without a display draw text with the toolkit's own font files, which
+# a Windows build looks for in one folder: there the metric twin of the
+# window's Arial, which wine lacks.
+file(GLOB DRILL_ARIAL_TWIN /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf)
+file(COPY ${DRILL_ARIAL_TWIN} DESTINATION ${CMAKE_BINARY_DIR}/wine-fonts)
+drill_wine_path(DRILL_WINE_FONTS ${CMAKE_BINARY_DIR}/wine-fonts)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)

@@ -617,7 +617,7 @@ void WriteFaultsTest::recordCutBackByHandStaysCut()
     QCOMPARE(f.platform.errors.size(), 1);
     QCOMPARE(FormFixture::bytesOf(form.masterFileName), masterBefore + record_check::responseRecord(FileKind::Master, "first"));
     if (how == QStringLiteral("restored")) {
-        QVERIFY(::rename(QFile::encodeName(backup).constData(), QFile::encodeName(form.masterFileName).constData()) == 0);
+        QVERIFY(test_system::replaceFile(backup, form.masterFileName));
     } else {
         QVERIFY(writeWhole(form.masterFileName, masterBefore));
         if (how == QStringLiteral("set back"))
@@ -780,7 +780,7 @@ void WriteFaultsTest::replacedMasterFileTakesTheNextRecord()
     // a copy or a sync tool would do.
     const QString other = f.home() + QStringLiteral("/restored.txt");
     QVERIFY(writeWhole(other, "restored\r\n"));
-    QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(form.masterFileName).constData()) == 0);
+    QVERIFY(test_system::replaceFile(other, form.masterFileName));
 
     f.typeAnswer(QStringLiteral("after the restore"));
     form.ui.cmd_enter_response->click();
