@@ -42,6 +42,7 @@ private slots:
     void openingRecordInANewFolder();
     void openingRecordAppendsToAnExistingMasterFile();
     void unknownAssignmentTouchesNoFile();
+    void unwritableFolderIsReportedWithItsReason_data();
     void unwritableFolderIsReportedWithItsReason();
 };
 
@@ -160,22 +161,46 @@ void OpeningTest::unknownAssignmentTouchesNoFile()
     QVERIFY(!QFileInfo::exists(form.sendFileName));
 }
 
+void OpeningTest::unwritableFolderIsReportedWithItsReason_data()
+{
+    // %H: the home folder, which holds a file "blocked"; %D: a drive letter
+    // that the machine does not have.
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("windowsOnly");  // names that mean nothing special elsewhere
+    QTest::newRow("a file where the folder should be") << "%H/blocked" << "Not a directory" << false;
+    QTest::newRow("a device's name in the path") << "%H/CON/physics" << "a name that Windows keeps for a device"
+                                                 << true;
+    QTest::newRow("a drive that does not exist") << "%D:/physics" << "No such file or directory" << true;
+}
+
 void OpeningTest::unwritableFolderIsReportedWithItsReason()
 {
-    // A file where the folder should be: the folder cannot be made, and the
-    // first record cannot be written.
+    // The folder cannot be made, and the first record cannot be written:
+    // the program says why and ends before anything is typed.
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    QFETCH(bool, windowsOnly);
+    if (windowsOnly && QDir::separator() != u'\\')
+        QSKIP("an ordinary name on this system");
     FormFixture f;
-    const QString blocked = f.home() + QStringLiteral("/blocked");
-    QFile file(blocked);
+    QFile file(f.home() + QStringLiteral("/blocked"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    MainForm& form = f.start({QStringLiteral("n"), QStringLiteral("1"), blocked, QStringLiteral("11")});
+    QString missingDrive;
+    for (char16_t letter = u'Y'; letter > u'D' && missingDrive.isEmpty(); --letter) {
+        if (!QFileInfo::exists(QString(QChar(letter)) + QStringLiteral(":/")))
+            missingDrive = QChar(letter);
+    }
+    folder.replace(QLatin1String("%H"), f.home()).replace(QLatin1String("%D"), missingDrive);
+    MainForm& form = f.start({QStringLiteral("n"), QStringLiteral("1"), folder, QStringLiteral("11")});
     QVERIFY(form.hasEnded());
     QCOMPARE(f.platform.exitStatus.value_or(-1), 1);
     QCOMPARE(f.platform.errors.size(), 1);
-    QVERIFY(f.platform.errors.first().contains(QDir::toNativeSeparators(blocked + QStringLiteral("/masterFile.txt"))));
-    QVERIFY(f.platform.errors.first().contains(QStringLiteral("Not a directory")));
-    QCOMPARE(FormFixture::bytesOf(blocked), QByteArray());
+    const QString& error = f.platform.errors.first();
+    QVERIFY2(error.contains(QDir::toNativeSeparators(folder + QStringLiteral("/masterFile.txt"))), qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    QCOMPARE(FormFixture::bytesOf(f.home() + QStringLiteral("/blocked")), QByteArray());
 }
 
 QTEST_MAIN(OpeningTest)

@@ -98,6 +98,10 @@ void StartUpTest::folderQuestion_data()
     QTest::newRow("blank before 1") << QStringList{"n", " 1", "11"} << 3 << false;
     QTest::newRow("blank after 1") << QStringList{"n", "1 ", "11"} << 3 << false;
     QTest::newRow("1 then an empty path") << QStringList{"n", "1", "", "11"} << 4 << false;
+    // Past the 260 characters of a classic Windows path.
+    QTest::newRow("a folder 300 characters deep")
+        << QStringList{"n", "1", "TYPED" + QString(QStringLiteral("/nineteen-characters")).repeated(15), "11"} << 4
+        << true;
 }
 
 void StartUpTest::folderQuestion()
@@ -106,12 +110,13 @@ void StartUpTest::folderQuestion()
     QFETCH(int, dialogs);
     QFETCH(bool, typedFolderUsed);
     FormFixture f;
-    const QString typed = f.home() + QStringLiteral("/typed");
-    answers.replaceInStrings(QStringLiteral("TYPED"), typed);
+    answers.replaceInStrings(QStringLiteral("TYPED"), f.home() + QStringLiteral("/typed"));
     MainForm& form = f.start(answers);
     QCOMPARE(f.platform.prompts.size(), dialogs);
-    QCOMPARE(form.dataFolder, typedFolderUsed ? typed : f.defaultFolder());
+    QCOMPARE(form.dataFolder, typedFolderUsed ? answers[2] : f.defaultFolder());
     QCOMPARE(form.masterFileName, form.dataFolder + QDir::separator() + QStringLiteral("masterFile.txt"));
+    QVERIFY(f.platform.errors.isEmpty());
+    QVERIFY(QFileInfo(form.masterFileName).size() > 0);
     QCOMPARE(form.assignmentNumber, QStringLiteral("011"));
     QVERIFY(!form.hasEnded());
 }

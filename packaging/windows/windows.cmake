@@ -66,6 +66,11 @@ endforeach()
 foreach(folder ${DRILL_RUNTIME_EXTRA_DIRS})
     install(DIRECTORY ${folder}/../licenses/ DESTINATION licenses OPTIONAL)
 endforeach()
+# The compiler's runtime (libgcc, libstdc++, winpthreads) and zlib come
+# with their Debian copyright files.
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licenses RENAME gcc-runtime-copyright.txt)
+install(FILES /usr/share/doc/mingw-w64-common/copyright DESTINATION licenses RENAME mingw-w64-copyright.txt)
+install(FILES /usr/share/doc/libz-mingw-w64/copyright DESTINATION licenses RENAME zlib-copyright.txt)
 
 # The libraries that the programs load come with them (the folders of the
 # toolkit's and the compiler's libraries are found in wine.cmake).
