@@ -248,7 +248,10 @@ Row rowOf(Assignment& assignment, const Work& work, const QHash<QString, std::si
         const bool responded = std::any_of(answers.begin(), answers.end(), [&](std::size_t a) {
             return assignment.items[i].answers[a].record->entry->kind == Kind::Response;
         });
-        row.answered += assignment.items[i].inCourse && responded ? 1 : 0;
+        // Of the course's items; of every item shown when the course does
+        // not hold the assignment.
+        const bool counted = assignment.items[i].inCourse || assignment.courseItems == 0;
+        row.answered += counted && responded ? 1 : 0;
     }
     row.secondsOnTask = class_records::timeOnTask(stamps);
     addCalibration(assignment, row, places, work);

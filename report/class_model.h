@@ -75,7 +75,7 @@ struct Row {
     qint64 secondsOnTask = 0;
     std::vector<Cell> cells;  // one per item of the assignment
     ratings::Shares shares;
-    int answered = 0;  // items of the course answered with a response
+    int answered = 0;  // items answered with a response: of the course's, or of all when it lacks the assignment
 };
 
 struct Assignment {

@@ -437,6 +437,15 @@ void ReportTest::completionFromTheCourse()
     gradebook.open(QIODevice::WriteOnly);
     QVERIFY(csv_table::writeGradebook(model, gradebook));
     QCOMPARE(gradebook.data(), QByteArray("name,id,Assignment 011 (% answered)\r\nada,,66.7\r\nben,,0\r\n"));
+
+    // A course that does not hold the assignment: the items that the records
+    // show are counted (ben's note, with no opening before it, has no
+    // assignment then).
+    const ClassModel unknown = classOf({{"ada/send_1207.txt", ada.bytes()}, {"ben/notes_.txt", ben.notesBytes()}});
+    answered.clear();
+    for (const auto& row : unknown.assignments.at(0).rows)
+        answered.append(unknown.students[row.student].name + u' ' + page_parts::answered(row, unknown.assignments.at(0)));
+    QCOMPARE(answered, QStringList{QStringLiteral("ada answered 2")});
 }
 
 void ReportTest::recordName_data()
