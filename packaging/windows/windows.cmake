@@ -81,3 +81,14 @@ install(CODE "
     set(DRILL_DESTINATION \${CMAKE_INSTALL_PREFIX})
     include(${DRILL_WINDOWS_DIR}/runtime-libraries.cmake)
 ")
+# Without their symbols: the compiler's own libstdc++ alone carries 23 MB
+# of them.
+install(CODE "
+    file(GLOB_RECURSE binaries \${CMAKE_INSTALL_PREFIX}/*.dll \${CMAKE_INSTALL_PREFIX}/*.exe)
+    foreach(binary \${binaries})
+        execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \${binary} RESULT_VARIABLE status)
+        if(NOT status EQUAL 0)
+            message(FATAL_ERROR \"cannot strip \${binary}\")
+        endif()
+    endforeach()
+")
