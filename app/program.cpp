@@ -12,13 +12,17 @@
 
 namespace {
 
-// A program started without a console (from a Windows shortcut) shows what it
-// would have printed in a message box. The course text itself is too long for
-// one: it needs a file to go to.
 int runInMessageBox(int& argc, char** argv, const command_line::Options& options, Platform& platform)
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Physics Drill"));
+    return showInDialogs(options, platform);
+}
+
+}  // namespace
+
+int showInDialogs(const command_line::Options& options, Platform& platform)
+{
     if (options.action == command_line::Options::Action::ExportBank && options.bankPath.isEmpty()) {
         platform.errorBox(QStringLiteral("physics-drill --export-bank writes the course text to standard output, "
                                          "which a program started without a console does not have. Name the new "
@@ -34,14 +38,15 @@ int runInMessageBox(int& argc, char** argv, const command_line::Options& options
     out.flush();
     err.flush();
     const QString text = (outText + errText).trimmed();
+    // Nothing to show (the course text written to its file): no empty box.
+    if (text.isEmpty())
+        return status;
     if (status == 0)
         platform.infoBox(text);
-    else if (!text.isEmpty())
+    else
         platform.errorBox(text);
     return status;
 }
-
-}  // namespace
 
 int runProgram(int& argc, char** argv, Platform& platform)
 {

@@ -1,4 +1,6 @@
 #include "app/command_line.h"
+#include "app/program.h"
+#include "scripted_platform.h"
 #include "test_system.h"
 
 #include <QDir>
@@ -17,6 +19,8 @@ private slots:
     void helpNamesEveryOption();
     void asAProcess_data();
     void asAProcess();
+    void withoutConsoleInDialogs_data();
+    void withoutConsoleInDialogs();
 
 private:
     QTemporaryDir files_;
@@ -153,6 +157,46 @@ void CommandLineTest::asAProcess()
     QVERIFY2(stdErr.contains(err.replace(QStringLiteral("%1"), files_.path())), qPrintable(stdErr));
     QVERIFY2(err.isEmpty() || stdOut.isEmpty(), qPrintable(stdOut));
     QVERIFY(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+void CommandLineTest::withoutConsoleInDialogs_data()
+{
+    QTest::addColumn<QStringList>("arguments");  // %1 is the folder of the test's files
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("info");   // part of the one message box; "" for none
+    QTest::addColumn<QString>("error");  // part of the one error box; "" for none
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--check-bank <PATH>" << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "physics-drill " DRILL_VERSION << "";
+    QTest::newRow("a bank with a problem") << QStringList{"--check-bank", "%1/bad.txt"} << 1 << ""
+                                           << "%1/bad.txt:6: error: there is no routine \"graph7\"";
+    QTest::newRow("--export-bank without a file") << QStringList{"--export-bank"} << 2 << ""
+                                                  << "Name the new file to write it to";
+    QTest::newRow("--export-bank to a file") << QStringList{"--export-bank", "%1/course.drillbank"} << 0 << "" << "";
+    QTest::newRow("an unknown option") << QStringList{"--bnak", "x"} << 2 << "" << "Unknown option 'bnak'";
+}
+
+// Started without a console, the program shows in dialogs what it would
+// have printed: one box, an error box when the status is not 0.
+void CommandLineTest::withoutConsoleInDialogs()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, info);
+    QFETCH(QString, error);
+    for (QString& argument : arguments)
+        argument.replace(QStringLiteral("%1"), files_.path());
+    const command_line::Options options = command_line::parse(QStringList{QStringLiteral("physics-drill")} + arguments);
+    ScriptedPlatform platform;
+    QCOMPARE(showInDialogs(options, platform), status);
+    info.replace(QStringLiteral("%1"), files_.path());
+    error.replace(QStringLiteral("%1"), files_.path());
+    QCOMPARE(platform.errors.size(), error.isEmpty() ? 0 : 1);
+    if (!error.isEmpty())
+        QVERIFY2(platform.errors.first().contains(error), qPrintable(platform.errors.first()));
+    QCOMPARE(platform.infoTexts.size(), info.isEmpty() ? 0 : 1);
+    if (!info.isEmpty())
+        QVERIFY2(platform.infoTexts.first().contains(info), qPrintable(platform.infoTexts.first()));
+    QFile::remove(files_.filePath(QStringLiteral("course.drillbank")));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
