@@ -153,27 +153,7 @@ int writeNewFile(const QString& path, const QByteArray& bytes)
 
 int readAt(int fd, qint64 offset, qint64 length, QByteArray* bytes)
 {
-    const HANDLE handle = windows_calls::handleOf(fd);
-    bytes->resize(length);
-    qint64 got = 0;
-    while (got < length) {
-        OVERLAPPED at{};
-        at.Offset = DWORD(quint64(offset + got) & 0xffffffffu);
-        at.OffsetHigh = DWORD(quint64(offset + got) >> 32);
-        DWORD n = 0;
-        const DWORD chunk = DWORD(std::min<qint64>(length - got, qint64(1) << 30));
-        if (!ReadFile(handle, bytes->data() + got, chunk, &n, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF)
-                break;
-            bytes->clear();
-            return lastErrno();
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes->truncate(got);
-    return 0;
+    return windows_calls::readAt(windows_calls::handleOf(fd), offset, length, bytes);
 }
 
 namespace system_calls {

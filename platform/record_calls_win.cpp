@@ -191,27 +191,7 @@ int inspectAt(Native folder, const QByteArray& name, Info* info)
 
 int read(Native file, qint64 offset, qint64 length, QByteArray* bytes)
 {
-    const HANDLE handle = handleOf(file);
-    bytes->resize(length);
-    qint64 got = 0;
-    while (got < length) {
-        OVERLAPPED at{};
-        at.Offset = DWORD(quint64(offset + got) & 0xffffffffu);
-        at.OffsetHigh = DWORD(quint64(offset + got) >> 32);
-        DWORD n = 0;
-        const DWORD chunk = DWORD(std::min<qint64>(length - got, qint64(1) << 30));
-        if (!ReadFile(handle, bytes->data() + got, chunk, &n, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF)
-                break;
-            bytes->truncate(0);
-            return lastErrno();
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes->truncate(got);
-    return 0;
+    return windows_calls::readAt(handleOf(file), offset, length, bytes);
 }
 
 int writeAll(Native file, const QByteArray& bytes)

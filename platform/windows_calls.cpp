@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -103,6 +104,30 @@ int descriptorOf(HANDLE handle, int flags)
 HANDLE handleOf(int fd)
 {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+int readAt(HANDLE handle, qint64 offset, qint64 length, QByteArray* bytes)
+{
+    bytes->resize(length);
+    qint64 got = 0;
+    while (got < length) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(quint64(offset + got) & 0xffffffffu);
+        at.OffsetHigh = DWORD(quint64(offset + got) >> 32);
+        DWORD n = 0;
+        const DWORD chunk = DWORD(std::min<qint64>(length - got, qint64(1) << 30));
+        if (!ReadFile(handle, bytes->data() + got, chunk, &n, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            bytes->clear();
+            return lastErrno();
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes->truncate(got);
+    return 0;
 }
 
 }  // namespace windows_calls

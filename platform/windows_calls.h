@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <string>
@@ -27,5 +28,10 @@ int widePath(const QString& path, std::wstring* wide);
 int descriptorOf(HANDLE handle, int flags);
 // The handle behind a descriptor.
 HANDLE handleOf(int fd);
+
+// Reads up to `length` bytes from `offset` without moving the file's
+// position, in pieces of at most 1 GiB; fewer at the end of the file.
+// Returns 0 or an errno value (and `bytes` empty).
+int readAt(HANDLE handle, qint64 offset, qint64 length, QByteArray* bytes);
 
 }  // namespace windows_calls
