@@ -485,7 +485,7 @@ void Checker::checkFigureOver(int slot, const QString& name)
                 QStringLiteral("graph1 does not clear the picture box, so here it is drawn over the figure of the "
                                "routine line at %1 (\"%2\"), and neither can be read: put this routine line and its "
                                "question before that one, as graph2, graph3 and pictures clear the box first")
-                    .arg(where(boxDrawnAt_), stepped(boxDrawnAt_)));
+                    .arg(where(boxDrawnAt_), check_rules::firstLine(stepped(boxDrawnAt_)).toString()));
         }
         box_ = Box::Graph1;
     } else if (isKnownRoutine(name) || (check_rules::isPictureName(name) && check_rules::isBesideTheBank(name))) {

@@ -87,12 +87,6 @@ bool isArticle(QStringView text)
     return text.size() >= 2 && text[0].toLower() == u'a' && (text[1] == u' ' || text[1] == u'\t');
 }
 
-QStringView firstLine(QStringView text)
-{
-    const qsizetype end = text.indexOf(u'\r');
-    return end < 0 ? text : text.left(end);
-}
-
 // What follows the point of a line that reads like a header: nothing, or
 // after white space the text that names an assignment, as a header's does,
 // not a unit or a sentence going on.
@@ -116,6 +110,12 @@ qsizetype digitsAt(QStringView text, qsizetype from)
 }
 
 }  // namespace
+
+QStringView firstLine(QStringView text)
+{
+    const qsizetype end = text.indexOf(u'\r');
+    return end < 0 ? text : text.left(end);
+}
 
 QString markerSlip(const QString& item)
 {

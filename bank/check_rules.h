@@ -9,6 +9,10 @@
 // writer meant.
 namespace check_rules {
 
+// An item's text up to its first line break: what a one-line message may
+// quote of it.
+QStringView firstLine(QStringView text);
+
 // A warning for an item that begins like a marker but is none: a capital
 // "`Q" or "`A", a blank after the back-quote, a quote in place of the
 // back-quote, or a marker after blanks, a no-break space, an invisible

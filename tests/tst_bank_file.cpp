@@ -356,6 +356,11 @@ void BankFileTest::problems_data()
         << lines({"@@ item", header, "@@ item", "`routine incline.png", "@@ item", "`qa", "@@ item", "`routine Graph-1",
                   "@@ item", "`qb", "@@ item", "`routine graph1", "@@ item", "`qc"})
         << QStringList{"8:warning:over the figure of the routine line at slot 2, bank.txt:4 (\"`routine incline.png\")"};
+    QTest::newRow("graph1 after a routine line of two lines quotes its first line")
+        << lines({"@@ item", header, "@@ item", "`routine figure", "incline.png", "@@ item", "`qa", "@@ item",
+                  "`routine graph1", "@@ item", "`qb"})
+        << QStringList{"4:error:a routine line must be alone in its item",
+                       "9:warning:over the figure of the routine line at slot 2, bank.txt:4 (\"`routine figure\"), and"};
     QTest::newRow("graph1 first, graph1 again, then the others")
         << lines({"@@ item", header, "@@ item", "`routine graph1", "@@ item", "`qa", "@@ item", "`routine graph1", "@@ item",
                   "`qb", "@@ item", "`routine graph3", "@@ item", "`qc", "@@ item", "`routine graph2", "@@ item", "`qd"})
