@@ -51,44 +51,47 @@ bool setModified(const QString& path, const QDateTime& when)
     return file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
-// Another program's hold on a record file, as a spreadsheet that shows it.
-std::unique_ptr<test_system::Hold> otherProgram;
+// What keeps a cause standing until it is put right: for a full disk, a
+// fault injected into the file's writes; for a file in use, another
+// program's hold on it, as a spreadsheet that shows it.
+struct Standing {
+    std::optional<FaultInjection> fault;
+    std::unique_ptr<test_system::Hold> otherProgram;
+};
 
-// A full disk is a fault injected into the file's writes, held in `fault`
-// until the cause is put right.
-bool bringAbout(Cause cause, const QString& path, std::optional<FaultInjection>& fault)
+bool bringAbout(Cause cause, const QString& path, Standing& standing)
 {
     switch (cause) {
     case Cause::Folder:
         return QFile::remove(path) && QDir().mkdir(path);
     case Cause::FullDisk:
-        fault.emplace(QList<Fault>{{Call::Write, QFileInfo(path).fileName().toUtf8(), ENOSPC}});
+        standing.fault.emplace(QList<Fault>{{Call::Write, QFileInfo(path).fileName().toUtf8(), ENOSPC}});
         return true;
     case Cause::ReadOnly:
         return test_system::makeReadOnly(path);
     case Cause::Link:
         return QFile::remove(path) && test_system::makeSymbolicLink(fullDevice, path);
     case Cause::InUse:
-        otherProgram = test_system::holdWithoutSharing(path);
-        return otherProgram != nullptr;
+        standing.otherProgram = test_system::holdWithoutSharing(path);
+        return standing.otherProgram != nullptr;
     }
     return false;
 }
 
-bool putRight(Cause cause, const QString& path, const QByteArray& bytes, std::optional<FaultInjection>& fault)
+bool putRight(Cause cause, const QString& path, const QByteArray& bytes, Standing& standing)
 {
     switch (cause) {
     case Cause::Folder:
         return QDir().rmdir(path) && writeWhole(path, bytes);
     case Cause::FullDisk:
-        fault.reset();
+        standing.fault.reset();
         return true;
     case Cause::ReadOnly:
         return test_system::makeWritable(path);
     case Cause::Link:
         return QFile::remove(path) && writeWhole(path, bytes);
     case Cause::InUse:
-        otherProgram.reset();
+        standing.otherProgram.reset();
         return true;
     }
     return false;
@@ -239,8 +242,8 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     const QMap<FileKind, QString> paths = startWithThreeFiles(f);
     MainForm& form = *f.form;
     const QMap<FileKind, QByteArray> before = bytesOfAll(paths);
-    std::optional<FaultInjection> fault;
-    const bool broughtAbout = bringAbout(cause, paths[failing], fault);
+    Standing standing;
+    const bool broughtAbout = bringAbout(cause, paths[failing], standing);
     if (!broughtAbout && cause == Cause::InUse)
         QSKIP("every program that opens a file here shares it");
     QVERIFY(broughtAbout);
@@ -271,7 +274,7 @@ void WriteFaultsTest::failedRecordKeepsFilesAndText()
     QCOMPARE(form.lineIndex, lineIndex);
 
     // Once the cause is put right, one more press records the text once.
-    QVERIFY(putRight(cause, paths[failing], before[failing], fault));
+    QVERIFY(putRight(cause, paths[failing], before[failing], standing));
     button->click();
     QCOMPARE(f.platform.errors.size(), 1);
     const QByteArray text = typed.toLatin1();
