@@ -3,6 +3,8 @@
 // usage: bench_report BENCH_JSON PROCESS_JSON FIRST_WINDOW_JSON REPORT_JSON LARGE_BYTES SMALL_BYTES
 //                     RENDER_JSON PAGE_BYTES ASSIGNMENT_PAGES_BYTES CLASS_JSON CLASS_BYTES CLASS_PAGE_BYTES
 //                     CLASS_RENDER_JSON
+#include "bench_support.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,15 +37,6 @@ std::optional<QJsonObject> readJson(const QString& path)
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return std::nullopt;
     return document.object();
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 double toMs(double value, const QString& unit)
@@ -98,7 +91,7 @@ public:
                 result.entry = entry;
             }
         }
-        result.ms = median(runs);
+        result.ms = bench::median(runs);
         if (result.found && runs.empty() && result.error.isEmpty())
             result.error = QStringLiteral("no runs");
         if (!result.found)
@@ -129,8 +122,8 @@ Program program(const QJsonObject& probe, const char* name)
         rss.push_back(value.toDouble());
     result.found = !wall.empty() && wall.size() == rss.size();
     result.runs = int(wall.size());
-    result.wallMs = median(wall);
-    result.maxRssMb = median(rss) / 1024;
+    result.wallMs = bench::median(wall);
+    result.maxRssMb = bench::median(rss) / 1024;
     return result;
 }
 

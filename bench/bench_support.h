@@ -2,7 +2,9 @@
 
 #include <QObject>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 class QWidget;
 
@@ -13,6 +15,16 @@ using Clock = std::chrono::steady_clock;
 inline double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The middle value, or the mean of the two middle ones; 0 for none.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // Counts the paint events that one widget receives.

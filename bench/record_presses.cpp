@@ -7,19 +7,12 @@
 
 #include <QApplication>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
 constexpr int Presses = 100;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The median of the presses, or a negative value when a press wrote nothing.
 double timePresses(bool note)
@@ -41,7 +34,7 @@ double timePresses(bool note)
         if (form.hasEnded() || FormFixture::bytesOf(grown).size() <= before)
             return -1;
     }
-    return median(milliseconds);
+    return bench::median(milliseconds);
 }
 
 }  // namespace
