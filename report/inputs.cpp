@@ -96,7 +96,7 @@ public:
 
 private:
     void folder(const QByteArray& top);
-    void file(const QByteArray& path, const posix_file::PathInfo& info);
+    void file(const QByteArray& path, const QByteArray& absolute, const posix_file::PathInfo& info);
     void archive(const QByteArray& path);
     void fail(const QByteArray& path, const QString& reason)
     {
@@ -130,14 +130,13 @@ void Walker::argument(const QString& argument)
     else if (info->isPlainFile() && isArchive(path))
         archive(path);
     else
-        file(path, *info);
+        file(path, absoluteNative(path), *info);
 }
 
-void Walker::file(const QByteArray& path, const posix_file::PathInfo& info)
+void Walker::file(const QByteArray& path, const QByteArray& absolute, const posix_file::PathInfo& info)
 {
     if (!seenFiles_.insert({info.device, info.inode}).second)
         return;
-    const QByteArray absolute = absoluteNative(path);
     Candidate candidate;
     candidate.file.path = shownPath(path);
     candidate.file.nativePath = path;
@@ -171,11 +170,14 @@ void Walker::archive(const QByteArray& path)
     }
 }
 
+// Each folder's absolute path is made once, at the top, and carried down
+// beside the path as given: for a class of thousands of files, making it
+// anew for each file took a good part of the walk.
 void Walker::folder(const QByteArray& top)
 {
-    std::vector<QByteArray> pending{top};
+    std::vector<std::pair<QByteArray, QByteArray>> pending{{top, absoluteNative(top)}};
     while (!pending.empty()) {
-        const QByteArray path = pending.back();
+        const auto [path, absolute] = pending.back();
         pending.pop_back();
         int error = 0;
         const auto info = statOf(path, error);
@@ -195,9 +197,9 @@ void Walker::folder(const QByteArray& top)
             const bool recordFile = isRecordFileName(shownPath(name));
             const auto entryInfo = statOf(entryPath, error);
             if (entryInfo && entryInfo->isFolder())
-                pending.push_back(entryPath);
+                pending.push_back({entryPath, joinPath(absolute, name)});
             else if (entryInfo && recordFile)
-                file(entryPath, *entryInfo);
+                file(entryPath, joinPath(absolute, name), *entryInfo);
             else if (!entryInfo && recordFile)
                 fail(entryPath, posix_file::reason(error));
         }
