@@ -388,8 +388,11 @@ namespace {
 void complete(ClassModel& model, const course_items::Course& course)
 {
     model.course = courseOf(model.source.files);
-    for (const AssignmentWork& work : workOf(model.students, course))
-        model.assignments.push_back(assignmentOf(work, course));
+    // Each assignment is made on its own, on all cores: for a large class
+    // the grid of each is a good part of the whole report.
+    const std::vector<AssignmentWork> works = workOf(model.students, course);
+    model.assignments.resize(works.size());
+    forEachOnAllCores(works.size(), [&](std::size_t a) { model.assignments[a] = assignmentOf(works[a], course); });
     std::stable_sort(model.assignments.begin(), model.assignments.end(),
                      [](const Assignment& a, const Assignment& b) { return assignmentBefore(a.number, b.number); });
     addTotals(model);
