@@ -2,12 +2,120 @@
 
 #include <algorithm>
 
+void HtmlWriter::endStartTag()
+{
+    if (!inStartTag_)
+        return;
+    if (inVoidTag_) {
+        buffer_ += QLatin1String("/>");
+        openTags_.pop_back();
+    } else {
+        buffer_ += u'>';
+    }
+    inStartTag_ = inVoidTag_ = false;
+}
+
+void HtmlWriter::startTag(const char* tag)
+{
+    endStartTag();
+    openTags_.emplace_back(tag);
+    buffer_ += u'<';
+    buffer_ += openTags_.back();
+    inStartTag_ = true;
+}
+
+void HtmlWriter::attribute(const char* name, const QString& value)
+{
+    buffer_ += u' ';
+    buffer_ += QLatin1String(name);
+    buffer_ += QLatin1String("=\"");
+    escaped(value, Escape::Attribute);
+    buffer_ += u'"';
+}
+
+void HtmlWriter::escaped(const QString& text, Escape escape)
+{
+    const bool attribute = escape == Escape::Attribute;
+    const auto plain = [attribute](char16_t c) {
+        if (c < 0x20)
+            return !attribute && (c == u'\t' || c == u'\n' || c == u'\r');
+        return c != u'<' && c != u'>' && c != u'&' && c != u'"' && c < 0xfffe;
+    };
+    const char16_t* const begin = QStringView(text).utf16();
+    const char16_t* const end = begin + text.size();
+    const char16_t* run = begin;
+    for (const char16_t* at = begin; at != end; ++at) {
+        const char16_t c = *at;
+        if (plain(c))
+            continue;
+        buffer_.append(QStringView(run, at));
+        run = at + 1;
+        switch (c) {
+        case u'<':
+            buffer_ += QLatin1String("&lt;");
+            break;
+        case u'>':
+            buffer_ += QLatin1String("&gt;");
+            break;
+        case u'&':
+            buffer_ += QLatin1String("&amp;");
+            break;
+        case u'"':
+            buffer_ += QLatin1String("&quot;");
+            break;
+        case u'\t':
+            buffer_ += QLatin1String("&#9;");
+            break;
+        case u'\n':
+            buffer_ += QLatin1String("&#10;");
+            break;
+        case u'\r':
+            buffer_ += QLatin1String("&#13;");
+            break;
+        default:
+            break;  // left out
+        }
+    }
+    buffer_.append(QStringView(run, end));
+}
+
+void HtmlWriter::doctype()
+{
+    endStartTag();
+    buffer_ += QLatin1String("<!DOCTYPE html>");
+}
+
 void HtmlWriter::open(const char* tag, Attributes attributes)
 {
-    xml_.writeStartElement(QLatin1String(tag));
+    startTag(tag);
     for (const auto& [name, value] : attributes)
-        xml_.writeAttribute(QLatin1String(name), displayable(value));
-    xml_.writeCharacters(QString());
+        attribute(name, displayable(value));
+    endStartTag();
+}
+
+void HtmlWriter::close()
+{
+    if (openTags_.empty())
+        return;
+    endStartTag();
+    if (openTags_.empty())
+        return;
+    buffer_ += QLatin1String("</");
+    buffer_ += openTags_.back();
+    buffer_ += u'>';
+    openTags_.pop_back();
+}
+
+void HtmlWriter::text(const QString& text)
+{
+    endStartTag();
+    escaped(displayable(text), Escape::Text);
+}
+
+void HtmlWriter::verbatim(const QString& text)
+{
+    endStartTag();
+    escaped(text, Escape::Text);
 }
 
 void HtmlWriter::element(const char* tag, const QString& content, Attributes attributes)
@@ -19,9 +127,10 @@ void HtmlWriter::element(const char* tag, const QString& content, Attributes att
 
 void HtmlWriter::shape(const char* tag, Attributes attributes)
 {
-    xml_.writeEmptyElement(QLatin1String(tag));
+    startTag(tag);
+    inVoidTag_ = true;
     for (const auto& [name, value] : attributes)
-        xml_.writeAttribute(QLatin1String(name), value);
+        attribute(name, value);
 }
 
 void HtmlWriter::columns(std::initializer_list<const char*> classes)

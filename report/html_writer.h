@@ -1,28 +1,33 @@
 #pragma once
 
 #include <QIODevice>
+#include <QLatin1String>
 #include <QString>
-#include <QXmlStreamWriter>
 
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
-// HTML through QXmlStreamWriter, which escapes every text and attribute by
-// construction. Every element gets content, even if empty, so none is
-// written as "<x/>", which HTML would leave open; only void elements and SVG
-// shapes close themselves. The markup gathers in memory and goes to the
-// device in large pieces.
+// HTML that escapes every text and attribute by construction. Every element
+// gets content, even if empty, so none is written as "<x/>", which HTML
+// would leave open; only void elements and SVG shapes close themselves. The
+// markup gathers in memory and goes to the device in large pieces.
+//
+// It writes what an XML writer would, character for character, but copies
+// a text that needs no escape in one piece: a large class's report is
+// mostly such texts, and escaping them a character at a time took a good
+// part of its time.
 class HtmlWriter {
 public:
     using Attributes = std::initializer_list<std::pair<const char*, QString>>;
 
-    explicit HtmlWriter(QIODevice& out) : out_(out), xml_(&buffer_) {}
+    explicit HtmlWriter(QIODevice& out) : out_(out) {}
 
-    void doctype() { xml_.writeDTD(QStringLiteral("<!DOCTYPE html>")); }
+    void doctype();
+    // Tags are the program's own string literals.
     void open(const char* tag, Attributes attributes = {});
-    void close() { xml_.writeEndElement(); }
-    void text(const QString& text) { xml_.writeCharacters(displayable(text)); }
+    void close();
+    void text(const QString& text);
     void element(const char* tag, const QString& content, Attributes attributes = {});
     // A void element or an SVG shape.
     void shape(const char* tag, Attributes attributes);
@@ -30,7 +35,7 @@ public:
     void columns(std::initializer_list<const char*> classes);
     void columns(const std::vector<const char*>& classes);
     // Text of the program's own, such as a style sheet, written as it is.
-    void verbatim(const QString& text) { xml_.writeCharacters(text); }
+    void verbatim(const QString& text);
 
     // Hands what has gathered to the device once it is `atLeast` long;
     // false once a write failed.
@@ -42,8 +47,20 @@ public:
     static QString displayable(const QString& text);
 
 private:
+    enum class Escape { Text, Attribute };
+    // Ends a start tag still open: with ">", or "/>" for a void element.
+    void endStartTag();
+    void startTag(const char* tag);
+    void attribute(const char* name, const QString& value);
+    // Appends the text with "<", ">", "&" and '"' as references (and, in an
+    // attribute, tab, LF and CR too); leaves out the other controls and the
+    // noncharacters U+FFFE and U+FFFF, which XML does not allow.
+    void escaped(const QString& text, Escape escape);
+
     QIODevice& out_;
     QString buffer_;
-    QXmlStreamWriter xml_;
+    std::vector<QLatin1String> openTags_;
+    bool inStartTag_ = false;
+    bool inVoidTag_ = false;
     bool ok_ = true;
 };

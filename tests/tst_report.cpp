@@ -20,6 +20,9 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <functional>
+#include <vector>
+
 using class_model::ClassModel;
 
 namespace {
@@ -204,6 +207,7 @@ private slots:
     void copiesOfOneRecord();
     void displayable_data();
     void displayable();
+    void markupAsAnXmlWriterWritesIt();
     void pageIsWellFormedAndEscapesEverything();
     void longResponsesFoldAndLongRatingsWrap();
     void pageListsProblemsAndEmptyFiles();
@@ -941,6 +945,53 @@ void ReportTest::displayable()
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(HtmlWriter::displayable(text), shown);
+}
+
+// The writer copies plain text in one piece; what it writes must stay what
+// an XML writer writes, character for character.
+void ReportTest::markupAsAnXmlWriterWritesIt()
+{
+    struct Case {
+        const char* name;
+        std::function<void(HtmlWriter&)> write;
+        QString markup;
+    };
+    const QString controls = QStringLiteral("a") + QChar(0x01) + QChar(0x0b) + QStringLiteral("\t\n\r\ufffe\uffffb");
+    const std::vector<Case> cases{
+        {"an empty element is opened and closed", [](HtmlWriter& h) { h.open("div"); h.close(); }, QStringLiteral("<div></div>")},
+        {"shapes close themselves, then their parent",
+         [](HtmlWriter& h) {
+             h.open("svg");
+             h.shape("rect", {{"x", QStringLiteral("1")}});
+             h.shape("rect", {});
+             h.close();
+         },
+         QStringLiteral("<svg><rect x=\"1\"/><rect/></svg>")},
+        {"text escapes markup and quotes", [](HtmlWriter& h) { h.element("p", QStringLiteral("a<b>&\"c\"'")); },
+         QStringLiteral("<p>a&lt;b&gt;&amp;&quot;c&quot;'</p>")},
+        {"an attribute escapes line breaks and tabs",
+         [](HtmlWriter& h) { h.element("p", QString(), {{"title", QStringLiteral("a\tb\nc\r\nd<&\"")}}); },
+         QStringLiteral("<p title=\"a&#9;b&#10;c&#10;d&lt;&amp;&quot;\"></p>")},
+        {"verbatim text leaves out controls and noncharacters", [&](HtmlWriter& h) { h.verbatim(controls); },
+         QStringLiteral("a\t\n\rb")},
+        {"a shape's attribute leaves them out too",
+         [&](HtmlWriter& h) { h.shape("col", {{"class", controls}}); h.close(); },
+         QStringLiteral("<col class=\"a&#9;&#10;&#13;b\"/>")},
+        {"the doctype ends an open shape first",
+         [](HtmlWriter& h) { h.shape("meta", {}); h.doctype(); },
+         QStringLiteral("<meta/><!DOCTYPE html>")},
+        {"a close with nothing open writes nothing", [](HtmlWriter& h) { h.close(); h.text(QStringLiteral("x")); },
+         QStringLiteral("x")},
+    };
+    for (const Case& c : cases) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        HtmlWriter html(buffer);
+        c.write(html);
+        QVERIFY2(html.flush(), c.name);
+        QVERIFY2(QString::fromUtf8(buffer.data()) == c.markup, qPrintable(QString::fromLatin1(c.name) + QStringLiteral(": ")
+                                                                            + QString::fromUtf8(buffer.data())));
+    }
 }
 
 void ReportTest::pageIsWellFormedAndEscapesEverything()
